@@ -209,11 +209,16 @@ std::string Clip(std::string_view format) {
 
 const char* KindName(TFormatArg::TKind k) {
   switch (k) {
-    case TFormatArg::TKind::Integer: return "an integer";
-    case TFormatArg::TKind::Unsigned: return "an unsigned integer";
-    case TFormatArg::TKind::Real: return "a real number";
-    case TFormatArg::TKind::Text: return "a text";
-    case TFormatArg::TKind::Pointer: return "a pointer";
+    case TFormatArg::TKind::Integer:
+      return "an integer";
+    case TFormatArg::TKind::Unsigned:
+      return "an unsigned integer";
+    case TFormatArg::TKind::Real:
+      return "a real number";
+    case TFormatArg::TKind::Text:
+      return "a text";
+    case TFormatArg::TKind::Pointer:
+      return "a pointer";
   }
   return "an unknown value";
 }
@@ -256,9 +261,7 @@ class TFormatter {
   }
 
  private:
-  [[noreturn]] void Fail(const std::string& what) const {
-    throw EConvertError("Format '" + Clip(Fmt) + "': " + what);
-  }
+  [[noreturn]] void Fail(const std::string& what) const { throw EConvertError("Format '" + Clip(Fmt) + "': " + what); }
 
   // Reads digits or "*" at i; -1 when there are none.
   long Number(std::size_t& i, std::string_view spec) {
@@ -266,9 +269,12 @@ class TFormatter {
       ++i;
       const TFormatArg& a = Arg(NextIndex++, spec);
       long long v = 0;
-      if (a.Kind == TFormatArg::TKind::Integer) v = a.Int;
-      else if (a.Kind == TFormatArg::TKind::Unsigned) v = static_cast<long long>(std::min(a.UInt, 1ULL << 40));
-      else Fail(std::string("\"*\" needs an integer argument, not ") + KindName(a.Kind));
+      if (a.Kind == TFormatArg::TKind::Integer)
+        v = a.Int;
+      else if (a.Kind == TFormatArg::TKind::Unsigned)
+        v = static_cast<long long>(std::min(a.UInt, 1ULL << 40));
+      else
+        Fail(std::string("\"*\" needs an integer argument, not ") + KindName(a.Kind));
       if (v > kMaxField || v < -kMaxField) Fail("width or precision too large");
       return static_cast<long>(v);
     }
@@ -332,10 +338,14 @@ class TFormatter {
     std::string text;
     auto needReal = [&](const TFormatArg& a) -> double {
       switch (a.Kind) {
-        case TFormatArg::TKind::Real: return a.Real;
-        case TFormatArg::TKind::Integer: return static_cast<double>(a.Int);
-        case TFormatArg::TKind::Unsigned: return static_cast<double>(a.UInt);
-        default: Fail("\"" + std::string(spec) + "\" cannot show " + KindName(a.Kind));
+        case TFormatArg::TKind::Real:
+          return a.Real;
+        case TFormatArg::TKind::Integer:
+          return static_cast<double>(a.Int);
+        case TFormatArg::TKind::Unsigned:
+          return static_cast<double>(a.UInt);
+        default:
+          Fail("\"" + std::string(spec) + "\" cannot show " + KindName(a.Kind));
       }
     };
     auto needInteger = [&](const TFormatArg& a, bool allowPointer) -> const TFormatArg& {
@@ -345,7 +355,8 @@ class TFormatter {
       Fail("\"" + std::string(spec) + "\" cannot show " + KindName(a.Kind));
     };
     auto minDigits = [&](std::string digits, long count) {
-      if (count > static_cast<long>(digits.size())) digits.insert(0, static_cast<std::size_t>(count) - digits.size(), '0');
+      if (count > static_cast<long>(digits.size()))
+        digits.insert(0, static_cast<std::size_t>(count) - digits.size(), '0');
       return digits;
     };
 
@@ -394,8 +405,7 @@ class TFormatter {
       }
       case 's': {
         const TFormatArg& a = Arg(NextIndex++, spec);
-        if (a.Kind != TFormatArg::TKind::Text)
-          Fail("\"" + std::string(spec) + "\" cannot show " + KindName(a.Kind));
+        if (a.Kind != TFormatArg::TKind::Text) Fail("\"" + std::string(spec) + "\" cannot show " + KindName(a.Kind));
         text = prec >= 0 ? std::string(FirstChars(a.Text, static_cast<std::size_t>(prec))) : std::string(a.Text);
         break;
       }
@@ -424,10 +434,10 @@ class TFormatter {
 // ---- Number pictures ----
 
 struct TPicture {
-  int IntCount = 0;        // digit placeholders before the decimal point
-  int ForcedInt = 0;       // of them, those from the first "0" on
-  int DecCount = 0;        // digit placeholders after the decimal point
-  int ForcedDec = 0;       // up to the last "0" after the point
+  int IntCount = 0;   // digit placeholders before the decimal point
+  int ForcedInt = 0;  // of them, those from the first "0" on
+  int DecCount = 0;   // digit placeholders after the decimal point
+  int ForcedDec = 0;  // up to the last "0" after the point
   bool HasPoint = false;
   bool Thousands = false;
   bool Scientific = false;
@@ -570,8 +580,10 @@ std::string ApplyPicture(std::string_view sec, const TPicture& p, const TDecimal
     } else if (const std::size_t mlen = ExponentMarker(sec, i, nullptr)) {
       emitExcess();
       out += c;
-      if (exp10 < 0) out += '-';
-      else if (p.ExpPlus) out += '+';
+      if (exp10 < 0)
+        out += '-';
+      else if (p.ExpPlus)
+        out += '+';
       out += ExponentDigits(exp10, p.ExpDigits);
       afterExp = true;
       i += mlen - 1;

@@ -67,7 +67,7 @@ TEST(Format, RealNumbersRoundTheExactValueHalfAwayFromZero) {
       {"%1.1f", 0.05, "0.1"},    // 0.05000000000000000277...
       {"%1.1f", 0.15, "0.1"},    // 0.14999999999999999444...
       {"%1.1f", 0.25, "0.3"},
-      {"%1.3f", 1.0005, "1.000"},  // 1.00049999999999994493...
+      {"%1.3f", 1.0005, "1.000"},   // 1.00049999999999994493...
       {"%1.3f", -0.0004, "0.000"},  // negative zero after rounding has no sign
       {"%1.0f", -0.0, "0"},
       {"%1.2f", 9.995, "9.99"},  // 9.99499999999999921840...
@@ -167,7 +167,9 @@ TEST(Format, UsesTheGivenSeparators) {
   EXPECT_EQ(Format("%.2e", {1234.5}, fs), "1,2E+003");
   EXPECT_EQ(Format("%g", {0.25}, fs), "0,25");
   fs.ThousandSeparator = "\xE2\x80\xAF";  // a narrow no-break space counts as one character
-  EXPECT_EQ(Format("%8.0n|", {1234.0}, fs), "   1\xE2\x80\xAF" "234|");
+  EXPECT_EQ(Format("%8.0n|", {1234.0}, fs),
+            "   1\xE2\x80\xAF"
+            "234|");
   // The overload without settings is the invariant form whatever others use.
   EXPECT_EQ(Format("%1.2f", {3.5}), "3.50");
 }
@@ -249,7 +251,7 @@ TEST(FormatFloat, Pictures) {
       {"0.00E-00", 0.00012345, "1.23E-04"},
       {"0.00E+00", 0, "0.00E+00"},
       {"0.0e+0", 1e10, "1.0e+10"},
-      {"00.0E+0", 1234, "12.3E+2"},    // two integer digits: 12.3 x 10^2
+      {"00.0E+0", 1234, "12.3E+2"},     // two integer digits: 12.3 x 10^2
       {"0.00E+00", 9.999, "1.00E+01"},  // rounding carries into the exponent
       {"0.00E+000", -1e-100, "-1.00E-100"},
       {"0", 1e20, "100000000000000000000"},
