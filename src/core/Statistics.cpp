@@ -268,7 +268,10 @@ void ErrorSeries(TQVSContext& ctx, const TQuantity& q) {
   const TDateTime end = std::min(m.LastSampleTime(), ref.LastSampleTime());
   ClearSeries(err, start, m.SamplePeriod);
   if (m.Count() > 0 && ref.Count() > 0 && err.SamplePeriod > 0) {
-    for (TDateTime t = start; t <= end; t += err.SamplePeriod) {
+    // The running time gathers rounding errors; a step within a millionth of a period of the end
+    // is the end, so the last common sample is not lost to them.
+    const TDateTime last = end + err.SamplePeriod * 1e-6;
+    for (TDateTime t = start; t <= last; t += err.SamplePeriod) {
       const std::int32_t i = m.IndexOfTime(t), j = ref.IndexOfTime(t);
       // Rounding at the ends of the common interval may step one sample outside a series.
       if (i < 0 || i >= m.Count() || j < 0 || j >= ref.Count()) continue;
