@@ -109,9 +109,11 @@ void ReadLegacy(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, con
   // Header.
   const auto header = in.Read(legacy::kHeaderSize);
   if (std::memcmp(header.data(), legacy::kFileSpecifier, 6) != 0)
-    throw EFormatError{Format("Invalid file specifier (%2.2x%2.2x%2.2x%2.2x%2.2x%2.2x)",
-                              {unsigned{header[0]}, unsigned{header[1]}, unsigned{header[2]}, unsigned{header[3]},
-                               unsigned{header[4]}, unsigned{header[5]}})};
+    throw EFormatError{"Invalid file specifier (" +
+                       LowerCase(Format("%2.2x%2.2x%2.2x%2.2x%2.2x%2.2x",
+                                        {unsigned{header[0]}, unsigned{header[1]}, unsigned{header[2]},
+                                         unsigned{header[3]}, unsigned{header[4]}, unsigned{header[5]}})) +
+                       ")"};
   const std::uint16_t version = U16(header.data() + 6);
   if (version < 5 || version > 8) throw EFormatError{Format("File version not supported (%d)", {int{version}})};
   const std::uint32_t readSeconds = U32(header.data() + 8);

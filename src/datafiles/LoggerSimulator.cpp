@@ -133,7 +133,7 @@ std::uint32_t SecondsSince1980(TDateTime t) {
 
 std::uint32_t MinutesSince2010(TDateTime t) {
   const double m = std::round((t - EncodeDate(2010, 1, 1)) * 1440.0);
-  if (m < 0 || m >= 26298000) throw ESimulatorError("a date before 2010 or after 2059 cannot be stored");
+  if (m < 0 || m > 16777215) throw ESimulatorError("a date before 2010 or after 2041-11-25 cannot be stored");
   return static_cast<std::uint32_t>(m);
 }
 
