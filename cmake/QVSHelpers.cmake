@@ -9,6 +9,10 @@ if(QVS_SANITIZE)
                                                 -fno-omit-frame-pointer)
   target_link_options(qvs_sanitize INTERFACE -fsanitize=address,undefined)
 endif()
+if(QVS_BUILD_FUZZ)
+  # Coverage for libFuzzer in every library the fuzz targets link, not only in the targets.
+  target_compile_options(qvs_sanitize INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 
 # qvs_add_library(name SOURCES ... DEPS ...): one library target per module.
 function(qvs_add_library name)

@@ -59,7 +59,11 @@ class TPrinter {
 };
 
 std::string Value(double v) { return Format("%1.2f", {v}); }
-std::string Signed(double v) { return (v >= 0 ? "+" : "") + Value(v); }
+std::string Signed(double v) {
+  std::string s = Value(v);
+  if (v >= 0) s.insert(s.begin(), '+');
+  return s;
+}
 
 void PrintChannel(TPrinter& p, int number, const TKV6LoggerChannel& c) {
   const bool humidity = c.LoggedParameter == lpHumidity || (number == 2 && c.LoggedParameter != lpTemperature);

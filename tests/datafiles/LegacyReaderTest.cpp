@@ -291,8 +291,12 @@ TEST(LegacyReader, FilesThatCannotBeReadGiveTheirReason) {
   o = ReadBytes(folder, {}, "empty.kv");
   EXPECT_EQ(o.Result, rcErrorReadingFile);
   EXPECT_EQ(o.Message, "Unexpected EOF");
+}
 
+TEST(LegacyReader, AFileWithoutReadPermissionGivesItsReason) {
   if (geteuid() == 0) GTEST_SKIP() << "running as root: file permissions do not stop reading";
+  TTempFolder folder;
+  test::TReadOutcome o;
   const std::string locked = folder.Write("locked.kv", test::AsString(sim::BuildLegacyFile(Small(8)).Bytes));
   chmod(locked.c_str(), 0);
   LoadLegacyKVDataFileIntoLoggerDataSet(locked, o.DataSet, o.Result, o.Message, test::TestNow());
