@@ -1,17 +1,14 @@
 # Shared build settings: warnings, sanitizers and the one helper that declares every test.
 
 add_library(qvs_warnings INTERFACE)
-target_compile_options(qvs_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local -Wno-missing-field-initializers)
+target_compile_options(qvs_warnings INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers
+                                           $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
 
 add_library(qvs_sanitize INTERFACE)
 if(QVS_SANITIZE)
   target_compile_options(qvs_sanitize INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=undefined
                                                 -fno-omit-frame-pointer)
   target_link_options(qvs_sanitize INTERFACE -fsanitize=address,undefined)
-endif()
-if(QVS_BUILD_FUZZ)
-  # Coverage for libFuzzer in every library the fuzz targets link, not only in the targets.
-  target_compile_options(qvs_sanitize INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
 # qvs_add_library(name SOURCES ... DEPS ...): one library target per module.
