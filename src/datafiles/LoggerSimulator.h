@@ -3,6 +3,15 @@
 // of a logger (identity, configuration, the signal it measured, calibration points, markers, user
 // fields, recalibration data, state). It lays out the bytes from its own description of the format and
 // computes the real CRC, so tests, demos and benchmarks need no stored binary files.
+//
+// A description starts as a sound logger; change what matters and write it:
+//   qvs::sim::TLoggerDescription d;                    // version 8, temperature, 1440 one-minute samples
+//   d.SerialNumber = qvs::sim::MakeSerialNumber(1, 17);
+//   d.Logging = qvs::sim::TLogging::TemperatureHumidity;
+//   d.Temperature.DriftPerDay = 0.05;                  // a drifting sensor
+//   d.Temperature.ColdSpots = {{6, 2, 1.5}};           // 1.5 degrees colder for two hours from hour 6
+//   d.TemperaturePoints = {{20.0, 0.3}};               // a calibration offset the reader corrects
+//   qvs::sim::WriteLegacyFile(d, "/tmp/logger17.kv");
 
 #include <cstdint>
 #include <functional>
