@@ -4,12 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "core/CommaText.h"
@@ -181,9 +184,6 @@ void ReadLegacy(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, con
     if (nT > 0) samplesT = in.Read(2 * nT);
   }
 
-  images.ConvertTemperatureSamples(samplesT);
-  images.ConvertHumiditySamples(samplesH);
-
   // Consecutive marks on one sample are one entry.
   std::vector<TKV6MarkerEntry> markers;
   for (std::size_t i = 0; i < markerCount; ++i) {
@@ -207,13 +207,26 @@ void ReadLegacy(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, con
     add(covered);
   }
   add(markerBlock);
+  // The sample blocks are checked and converted together, a cache-sized piece at a time, so each
+  // byte comes in from memory once.
+  images.ReserveSamples(nT, nH);
+  auto addSamples = [&](std::span<const std::uint8_t> block, bool humidity) {
+    constexpr std::size_t kPiece = 4096;
+    for (std::size_t at = 0; at < block.size(); at += kPiece) {
+      const auto piece = block.subspan(at, std::min(kPiece, block.size() - at));
+      crc = CRCUpdate(crc, piece);
+      if (humidity) images.AppendHumiditySamples(piece);
+      else images.AppendTemperatureSamples(piece);
+    }
+    checksum = static_cast<std::uint8_t>(checksum + (crc & 0xFF));
+  };
   if (version >= 7) {
     add(countT);
-    if (nT > 0) add(samplesT);
+    if (nT > 0) addSamples(samplesT, false);
     add(countH);
-    if (nH > 0) add(samplesH);
+    if (nH > 0) addSamples(samplesH, true);
   } else if (nT > 0) {
-    add(samplesT);
+    addSamples(samplesT, false);
   }
 
   // Fill the data set.
@@ -384,17 +397,16 @@ void LoadLegacyKVDataFileIntoLoggerDataSet(const std::string& fileName, TKV6Logg
 
   // One pass into one buffer: the file is read once, up to the largest size whose bytes mean
   // anything, plus one byte to tell a longer file.
-  std::vector<std::uint8_t> buffer;
-  try {
-    buffer.resize(legacy::kMaxUsefulFileSize + 1);
-  } catch (const std::exception& e) {
+  constexpr std::size_t kBufferSize = legacy::kMaxUsefulFileSize + 1;
+  std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[kBufferSize]);
+  if (!buffer) {
     result = rcErrorReadingFile;
-    message = "Exception: " + std::string(e.what());
+    message = "Exception: Out of memory";
     return;
   }
   std::size_t got = 0;
-  while (got < buffer.size()) {
-    const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
+  while (got < kBufferSize) {
+    const ssize_t n = ::read(fd, buffer.get() + got, kBufferSize - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       result = rcException;
@@ -404,11 +416,10 @@ void LoadLegacyKVDataFileIntoLoggerDataSet(const std::string& fileName, TKV6Logg
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
-  buffer.resize(got);
   // The size the file system gave counts only when the buffer is full: a file that changes while it
   // is read is judged by the bytes that were read.
   fileSize = got > legacy::kMaxUsefulFileSize && fileSize > got ? fileSize : got;
-  RunReading(buffer, fileSize, fullPath, times, ds, result, message, nowUtc);
+  RunReading(std::span<const std::uint8_t>(buffer.get(), got), fileSize, fullPath, times, ds, result, message, nowUtc);
 }
 
 void LoadLegacyKVDataFileIntoLoggerDataSet(const std::string& fileName, TKV6LoggerDataSet& ds,

@@ -98,19 +98,34 @@ std::int32_t TKV6Pel1Pel3LoggerMemoryImages::LoggerCapacity() const {
 }
 
 void TKV6Pel1Pel3LoggerMemoryImages::ConvertTemperatureSamples(std::span<const std::uint8_t> raw) {
-  const std::size_t n = raw.size() / 2;
-  Temperature.resize(n);
-  const std::uint8_t* p = raw.data();
-  const TKV6SensorCorrection& c = SensorCorrection;
-  for (std::size_t i = 0; i < n; ++i) Temperature[i] = c.CorrectTemperature(I16(p + 2 * i) / 100.0);
+  Temperature.clear();
+  AppendTemperatureSamples(raw);
 }
 
 void TKV6Pel1Pel3LoggerMemoryImages::ConvertHumiditySamples(std::span<const std::uint8_t> raw) {
-  const std::size_t n = raw.size() / 2;
-  Humidity.resize(n);
+  Humidity.clear();
+  AppendHumiditySamples(raw);
+}
+
+void TKV6Pel1Pel3LoggerMemoryImages::ReserveSamples(std::size_t temperature, std::size_t humidity) {
+  Temperature.reserve(temperature);
+  Humidity.reserve(humidity);
+}
+
+void TKV6Pel1Pel3LoggerMemoryImages::AppendTemperatureSamples(std::span<const std::uint8_t> raw) {
+  const std::size_t n = raw.size() / 2, at = Temperature.size();
+  Temperature.resize(at + n);
   const std::uint8_t* p = raw.data();
   const TKV6SensorCorrection& c = SensorCorrection;
-  for (std::size_t i = 0; i < n; ++i) Humidity[i] = c.CorrectHumidity(I16(p + 2 * i) / 100.0);
+  for (std::size_t i = 0; i < n; ++i) Temperature[at + i] = c.CorrectTemperature(I16(p + 2 * i) / 100.0);
+}
+
+void TKV6Pel1Pel3LoggerMemoryImages::AppendHumiditySamples(std::span<const std::uint8_t> raw) {
+  const std::size_t n = raw.size() / 2, at = Humidity.size();
+  Humidity.resize(at + n);
+  const std::uint8_t* p = raw.data();
+  const TKV6SensorCorrection& c = SensorCorrection;
+  for (std::size_t i = 0; i < n; ++i) Humidity[at + i] = c.CorrectHumidity(I16(p + 2 * i) / 100.0);
 }
 
 std::uint32_t TKV6Pel1Pel3LoggerMemoryImages::NegatedCounter(const std::uint8_t* p) {

@@ -48,9 +48,13 @@ class TKV6Pel1Pel3LoggerMemoryImages {
   // The logger capacity the images declare (memory size - 255), available once the images are loaded.
   std::int32_t LoggerCapacity() const;
 
-  // Converts stored little-endian signed 16-bit hundredths into corrected engineering values.
+  // Converts stored little-endian signed 16-bit hundredths into corrected engineering values: the
+  // Convert forms replace the series, the Append forms add a piece of an even number of bytes.
   void ConvertTemperatureSamples(std::span<const std::uint8_t> raw);
   void ConvertHumiditySamples(std::span<const std::uint8_t> raw);
+  void ReserveSamples(std::size_t temperature, std::size_t humidity);
+  void AppendTemperatureSamples(std::span<const std::uint8_t> raw);
+  void AppendHumiditySamples(std::span<const std::uint8_t> raw);
   void SetMarkers(std::vector<TKV6MarkerEntry> markers) { Markers = std::move(markers); }
 
   // Fills the logger, configuration, trip, recalibration and channel fields of the data set and moves
