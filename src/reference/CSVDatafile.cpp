@@ -119,13 +119,16 @@ std::string TCSVDataRecord::CommaText(std::size_t maxBytes) const {
   std::string out;
   if (Ends.size() == 1 && Ends[0] == 0) return "\"\"";
   for (int i = 0; i < Count(); ++i) {
-    if (out.size() > maxBytes) break;
     if (i > 0) out += ',';
     const std::string_view f = Field(i);
     if (NeedsQuotes(f))
       out += QuotedString(f);
     else
       out += f;
+    if (out.size() > maxBytes) {
+      out.resize(maxBytes + 1);
+      break;
+    }
   }
   return out;
 }

@@ -120,7 +120,7 @@ void ReadReference(TQVSContext& ctx, bool temperature, TReferenceSampleLog* log)
       // Blanks around the path or the channel ID are typing slips, for either quantity.
       const std::string path = Trim(o.CSVFile);
       if (!FileExists(path)) {
-        ReportFileNotFound(ctx, "CSV", name, o.CSVFile);
+        ReportFileNotFound(ctx, "CSV", name, path);
         break;
       }
       Progress(ctx, Format("Reading %s reference data from CSV file %s", {name, path}));
@@ -210,7 +210,14 @@ bool GenerateConstantReference(TQVSContext& ctx, const std::string& name, TSampl
   }
   series.Clear();
   series.StartTime = start;
-  for (TDateTime t = start; t <= end; t += period) series.Add(value);
+  // Each time is computed from its step number, and the end is met within half a millisecond (the
+  // resolution of date-times), so that rounding never drops the sample that lies on the end.
+  constexpr double kTolerance = 0.5 * kOneMillisecond;
+  for (long long i = 0;; ++i) {
+    const TDateTime t = start + static_cast<double>(i) * period;
+    if (t > end + kTolerance) break;
+    series.Add(value);
+  }
   series.SamplePeriod = period;
 
   auto& out = ctx.Console;
