@@ -41,7 +41,8 @@ bool IntegerInBase(std::string_view digits, int base, double& value) {
   for (char c : digits) {
     const int d = DigitValue(c);
     if (d >= base) return false;
-    if (v > (std::numeric_limits<std::uint64_t>::max() - static_cast<std::uint64_t>(d)) / static_cast<std::uint64_t>(base))
+    if (v >
+        (std::numeric_limits<std::uint64_t>::max() - static_cast<std::uint64_t>(d)) / static_cast<std::uint64_t>(base))
       return false;
     v = v * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
   }
@@ -159,7 +160,8 @@ class TASCIIReferenceReader {
       }
       if (k % 100 == 0) {
         const double done = static_cast<double>(File.BytesRead());
-        out.SetStatusProgress(Format("Reading reference samples from file %s", {Name}), size, done < size ? done : size);
+        out.SetStatusProgress(Format("Reading reference samples from file %s", {Name}), size,
+                              done < size ? done : size);
       }
 
       bool comment = Trim(line).empty();

@@ -344,7 +344,11 @@ class TCSVReferenceReader {
  public:
   TCSVReferenceReader(TQVSContext& ctx, const std::string& path, TSampleRecord& series, std::string& matchedID,
                       int& matchedColumn)
-      : Ctx(ctx), Path(path), Name(ExtractFileName(path)), Series(series), MatchedID(matchedID),
+      : Ctx(ctx),
+        Path(path),
+        Name(ExtractFileName(path)),
+        Series(series),
+        MatchedID(matchedID),
         MatchedColumn(matchedColumn) {}
 
   bool Read(int column, const std::string& target) {
@@ -441,7 +445,8 @@ class TCSVReferenceReader {
   void Report(const std::string& message, int help = kCSVFormatHelp) { ReportProcessingError(Ctx, message, help); }
 
   bool TooManyFields(int lineNumber) {
-    Report(Format("Line %d of CSV file %s holds more than %d fields", {lineNumber, Name, TCSVDataRecord::kMaximumFields}));
+    Report(
+        Format("Line %d of CSV file %s holds more than %d fields", {lineNumber, Name, TCSVDataRecord::kMaximumFields}));
     return false;
   }
 

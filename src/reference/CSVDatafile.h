@@ -40,8 +40,8 @@ class TCSVDataRecord {
   bool Truncated = false;
 
  private:
-  std::string Buffer;              // the fields' texts one after the other
-  std::vector<std::size_t> Ends;   // end of each field in Buffer
+  std::string Buffer;             // the fields' texts one after the other
+  std::vector<std::size_t> Ends;  // end of each field in Buffer
 };
 
 // A CSV file held in memory as its decoded text, read line by line.

@@ -14,10 +14,10 @@ namespace qvs {
 
 // The encoding chosen from a file's first bytes.
 enum class TInstrumentTextEncoding {
-  Bytes,      // UTF-8 where valid, Windows-1252 elsewhere
-  UTF8Mark,   // the same, after a skipped EF BB BF
-  UTF16LE,    // after FF FE (when the third byte is not 0)
-  UTF16BE,    // after FE FF
+  Bytes,     // UTF-8 where valid, Windows-1252 elsewhere
+  UTF8Mark,  // the same, after a skipped EF BB BF
+  UTF16LE,   // after FF FE (when the third byte is not 0)
+  UTF16BE,   // after FE FF
 };
 
 // Decodes consecutive chunks of one file into UTF-8. The encoding is chosen from the first bytes.
@@ -78,7 +78,7 @@ class TInstrumentTextReader {
 
   std::FILE* File = nullptr;
   TInstrumentTextDecoder Decoder;
-  std::string Text;        // decoded text not yet returned
+  std::string Text;          // decoded text not yet returned
   std::size_t Position = 0;  // start of the next line in Text
   std::size_t Searched = 0;  // Text before this holds no line end after Position
   bool AtEnd = false;

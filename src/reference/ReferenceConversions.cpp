@@ -119,9 +119,15 @@ std::optional<TDateTime> ScanDate(std::string_view s, std::size_t& i, const TFor
   int day = 0, month = 0, year = 0;
   for (int k = 0; k < 3; ++k) {
     switch (order[static_cast<std::size_t>(k)]) {
-      case 'd': day = parts[k]; break;
-      case 'm': month = parts[k]; break;
-      default: year = parts[k]; break;
+      case 'd':
+        day = parts[k];
+        break;
+      case 'm':
+        month = parts[k];
+        break;
+      default:
+        year = parts[k];
+        break;
     }
   }
   if (yearDigits <= 2) year += year < 50 ? 2000 : 1900;

@@ -104,27 +104,17 @@ std::string EncodeSimulatedText(const std::string& utf8, TSimulatedEncoding enco
 }
 
 TCSVInstrument AcquisitionUnitCSV() {
-  TCSVInstrument i;
-  i.Encoding = TSimulatedEncoding::UTF8WithMark;
-  i.DatePicture = "dd/mm/yyyy";
-  return i;
+  return {.Encoding = TSimulatedEncoding::UTF8WithMark, .DatePicture = "dd/mm/yyyy"};
 }
 
-TCSVInstrument SpreadsheetCSV() {
-  TCSVInstrument i;
-  i.TabSeparated = true;
-  i.Encoding = TSimulatedEncoding::UTF16LE;
-  return i;
-}
+TCSVInstrument SpreadsheetCSV() { return {.TabSeparated = true, .Encoding = TSimulatedEncoding::UTF16LE}; }
 
 TCSVInstrument HeaderlessCSV() {
-  TCSVInstrument i;
-  i.HeaderRow = false;
-  i.Encoding = TSimulatedEncoding::Windows1252;
-  i.DatePicture = "yyyy/mm/dd";
-  i.DateSeparator = "-";
-  i.LineEnd = "\n";
-  return i;
+  return {.HeaderRow = false,
+          .Encoding = TSimulatedEncoding::Windows1252,
+          .DatePicture = "yyyy/mm/dd",
+          .DateSeparator = "-",
+          .LineEnd = "\n"};
 }
 
 std::string SimulatedCSVText(const TCSVInstrument& instrument, const std::vector<TSimulatedChannel>& channels,
@@ -167,9 +157,14 @@ std::string SimulatedASCIIText(const TASCIIInstrument& instrument, const TReadin
     const TDateTime t = start + i * period;
     double v = reading(t);
     switch (instrument.Units | 0x20) {
-      case 'f': v = v * 9.0 / 5.0 + 32.0; break;
-      case 'k': v = v + 273.15; break;
-      default: break;
+      case 'f':
+        v = v * 9.0 / 5.0 + 32.0;
+        break;
+      case 'k':
+        v = v + 273.15;
+        break;
+      default:
+        break;
     }
     text += instrument.Letter;
     text += ':';

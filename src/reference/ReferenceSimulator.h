@@ -31,7 +31,7 @@ enum class TSimulatedEncoding { UTF8, UTF8WithMark, UTF16LE, Windows1252 };
 std::string EncodeSimulatedText(const std::string& utf8, TSimulatedEncoding encoding);
 
 struct TSimulatedChannel {
-  std::string ID;            // header text, UTF-8
+  std::string ID;  // header text, UTF-8
   TReadingFunction Reading;
 };
 
@@ -49,8 +49,8 @@ struct TCSVInstrument {
   std::string TimeSeparator = ":";
   int Decimals = 3;
   std::string LineEnd = "\r\n";
-  bool QuoteHeader = false;      // header fields in double quotes
-  bool FinalLineEnd = true;      // the last row ends with a line end
+  bool QuoteHeader = false;  // header fields in double quotes
+  bool FinalLineEnd = true;  // the last row ends with a line end
 };
 
 // A few instruments' habits.
@@ -67,10 +67,10 @@ void WriteSimulatedCSVFile(const std::string& path, const TCSVInstrument& instru
 // How an instrument writes an ASCII file: "t:" reading, units letter, time of day.
 struct TASCIIInstrument {
   char Letter = 't';
-  char Units = 'C';                 // C, F or K (either case); readings are converted from Celsius
-  bool BlankAfterColon = false;     // "t: 21.375C"
-  bool BlankBeforeUnits = false;    // "t:21.375 C"
-  std::string BeforeTime = " ";     // between the units letter and the time (" " or "\t")
+  char Units = 'C';               // C, F or K (either case); readings are converted from Celsius
+  bool BlankAfterColon = false;   // "t: 21.375C"
+  bool BlankBeforeUnits = false;  // "t:21.375 C"
+  std::string BeforeTime = " ";   // between the units letter and the time (" " or "\t")
   std::string TimeSeparator = ":";
   int Decimals = 3;
   std::vector<std::string> CommentLines;  // written before the readings (blank lines allowed)

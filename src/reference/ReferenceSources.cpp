@@ -43,8 +43,7 @@ void Progress(TQVSContext& ctx, const std::string& text) {
 }
 
 // "<kind> <quantity> reference file not found: <expanded path>", or that none is chosen.
-void ReportFileNotFound(TQVSContext& ctx, const std::string& kind, const std::string& name,
-                        const std::string& path) {
+void ReportFileNotFound(TQVSContext& ctx, const std::string& kind, const std::string& name, const std::string& path) {
   if (Trim(path).empty())
     ReportProcessingError(ctx, Format("No %s %s reference file chosen", {kind, name}), kFileNotFoundHelp);
   else
@@ -266,8 +265,8 @@ bool ReadReferenceFromLog(TQVSContext& ctx, TReferenceSampleLog* log, TDateTime 
   return true;
 }
 
-bool ReadReferenceFromLoggerFile(TQVSContext& ctx, const std::string& name, bool isTemperature,
-                                 const std::string& path, TSampleRecord& series, std::string& serial) {
+bool ReadReferenceFromLoggerFile(TQVSContext& ctx, const std::string& name, bool isTemperature, const std::string& path,
+                                 TSampleRecord& series, std::string& serial) {
   serial.clear();
   Progress(ctx, Format("Reading %s reference data from KV file %s", {name, path}));
   if (!FileExists(path)) {
@@ -287,7 +286,8 @@ bool ReadReferenceFromLoggerFile(TQVSContext& ctx, const std::string& name, bool
     }
   }
   if (!loaded) {
-    ReportProcessingError(ctx, Format("Error reading reference logger file %s\r%s", {ExtractFileName(path), data.ErrorText}),
+    ReportProcessingError(ctx,
+                          Format("Error reading reference logger file %s\r%s", {ExtractFileName(path), data.ErrorText}),
                           kLoggerFileHelp);
     return false;
   }

@@ -46,8 +46,8 @@ bool ReadReferenceFromLog(TQVSContext& ctx, TReferenceSampleLog* log, TDateTime 
 
 // The samples of one quantity of another logger's data file, loaded through ctx.Services; serial
 // is the logger's serial number text (empty when the file cannot be read).
-bool ReadReferenceFromLoggerFile(TQVSContext& ctx, const std::string& name, bool isTemperature,
-                                 const std::string& path, TSampleRecord& series, std::string& serial);
+bool ReadReferenceFromLoggerFile(TQVSContext& ctx, const std::string& name, bool isTemperature, const std::string& path,
+                                 TSampleRecord& series, std::string& serial);
 
 // The temperature reference correction A + B x + C x^2 + D x^3 with TRef_A .. TRef_D.
 double TemperatureReferenceCorrection(const TProgramSettings& settings, double x);

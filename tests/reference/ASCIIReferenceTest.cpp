@@ -1,7 +1,5 @@
 // ASCII reference files: the reading scanner and the reader.
 
-#include "reference/ASCIIReferenceFile.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -11,6 +9,7 @@
 #include "ReferenceTestSupport.h"
 #include "core/DateTime.h"
 #include "core/TextForms.h"
+#include "reference/ASCIIReferenceFile.h"
 #include "reference/ReferenceSimulator.h"
 
 namespace qvs {
@@ -22,13 +21,33 @@ TEST(ScanReading, ReadsDecimalRealAndOtherBaseNumbers) {
     std::optional<double> Value;
     const char* Rest;
   } cases[] = {
-      {"21.375C", 21.375, "C"},   {"70.1 F", 70.1, " F"},      {"68F", 68, "F"},          {"-5C", -5, "C"},
-      {"- 5C", -5, "C"},          {"+3c", 3, "c"},             {"1e2C", 100, "C"},        {"1.5E+1K", 15, "K"},
-      {"20.5.1C", 20.5, ".1C"},   {"21C", 21, "C"},            {"$1F C", 31, " C"},       {"0x1f C", 31, " C"},
-      {"0x1fC", 0x1FC, ""},       {"%101 C", 5, " C"},         {"1FH C", 31, " C"},       {"101b C", 5, " C"},
-      {"17Q C", 15, " C"},        {"12GH", 12, "GH"},          {"0xG", 0, "xG"},          {"007", 7, ""},
-      {"abc", std::nullopt, ""},  {".5C", std::nullopt, ""},   {"", std::nullopt, ""},    {"-", std::nullopt, ""},
-      {"1.5-3C", std::nullopt, ""}, {"$", std::nullopt, ""},   {"$FFFFFFFFFFFFFFFFF", std::nullopt, ""},
+      {"21.375C", 21.375, "C"},
+      {"70.1 F", 70.1, " F"},
+      {"68F", 68, "F"},
+      {"-5C", -5, "C"},
+      {"- 5C", -5, "C"},
+      {"+3c", 3, "c"},
+      {"1e2C", 100, "C"},
+      {"1.5E+1K", 15, "K"},
+      {"20.5.1C", 20.5, ".1C"},
+      {"21C", 21, "C"},
+      {"$1F C", 31, " C"},
+      {"0x1f C", 31, " C"},
+      {"0x1fC", 0x1FC, ""},
+      {"%101 C", 5, " C"},
+      {"1FH C", 31, " C"},
+      {"101b C", 5, " C"},
+      {"17Q C", 15, " C"},
+      {"12GH", 12, "GH"},
+      {"0xG", 0, "xG"},
+      {"007", 7, ""},
+      {"abc", std::nullopt, ""},
+      {".5C", std::nullopt, ""},
+      {"", std::nullopt, ""},
+      {"-", std::nullopt, ""},
+      {"1.5-3C", std::nullopt, ""},
+      {"$", std::nullopt, ""},
+      {"$FFFFFFFFFFFFFFFFF", std::nullopt, ""},
       {"1eC", std::nullopt, ""},
   };
   for (const auto& c : cases) {
@@ -80,8 +99,8 @@ TEST_F(ASCIIReference, ReadsTheExampleLinesWithTheirUnits) {
   EXPECT_NE(Console.Output[1].find("14:02:10"), std::string::npos) << Console.Output[1];
   const std::vector<std::string> tail(Console.Output.end() - 4, Console.Output.end());
   EXPECT_EQ(tail, (std::vector<std::string>{"Reading of reference data finished: 3 lines, 3 samples",
-                                           "  Sample Period: 10.00 s", "  First sample: Sun 12 May 2024 14:02:10",
-                                           "  Last sample: Sun 12 May 2024 14:02:30"}));
+                                            "  Sample Period: 10.00 s", "  First sample: Sun 12 May 2024 14:02:10",
+                                            "  Last sample: Sun 12 May 2024 14:02:30"}));
   EXPECT_EQ(Console.StatusHistory.front(), "  Reading reference samples from file ascii_cr_line_ends.txt");
 }
 
@@ -97,7 +116,10 @@ TEST_F(ASCIIReference, ReadsEachInstrumentsHabitsAcrossMidnight) {
   kelvin.LineEnd = "\n";
   kelvin.Encoding = TSimulatedEncoding::UTF16LE;
   TASCIIInstrument commented;
-  commented.CommentLines = {"Reference thermometer \xC2\xB0" "C", "", "   "};
+  commented.CommentLines = {
+      "Reference thermometer \xC2\xB0"
+      "C",
+      "", "   "};
   commented.Encoding = TSimulatedEncoding::Windows1252;
   commented.LineEnd = "\r";
   struct TCase {
@@ -110,6 +132,7 @@ TEST_F(ASCIIReference, ReadsEachInstrumentsHabitsAcrossMidnight) {
   // 23:50 to 00:15 the next day, every 30 s.
   const TDateTime start = Day + EncodeTime(23, 50, 0);
   const auto reading = SineReading(21, 2, 0.01);
+  Options.IgnoreMalformedLines = true;  // the comment lines
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Scenario);
     Console.Output.clear();
@@ -126,12 +149,15 @@ TEST_F(ASCIIReference, ReadsEachInstrumentsHabitsAcrossMidnight) {
 }
 
 TEST_F(ASCIIReference, AUTF16FileWithCommentsChangesDayAtMidnight) {
+  Options.IgnoreMalformedLines = true;
   ASSERT_TRUE(Read(test::ReferenceDataFile("ascii_utf16_with_comments.txt"), Day)) << OutputText();
   ASSERT_EQ(Series.Count(), 2);
   EXPECT_NEAR(Series.StartTime, Day + EncodeTime(23, 59, 50), 1e-9);
   EXPECT_NEAR(Series.SamplePeriod, 20 * kOneSecond, 1e-9);
   EXPECT_EQ(OutputAfter("File contains comments"),
-            (std::vector<std::string>{"|  Reference thermometer \xC2\xB0" "C", "|  ",
+            (std::vector<std::string>{"|  Reference thermometer \xC2\xB0"
+                                      "C",
+                                      "|  ",
                                       "Assumed reference samples start date: " +
                                           LocaleDateTimeText(Day + EncodeTime(23, 59, 50), Ctx.FormatSettings),
                                       "Reading of reference data finished: 4 lines, 2 samples",
@@ -146,8 +172,9 @@ TEST_F(ASCIIReference, AFileOfBlankLinesHasNoSamples) {
   EXPECT_EQ(Series.StartTime, 0);
   EXPECT_EQ(OutputAfter("Assuming start date of Sun 12 May 2024"),
             (std::vector<std::string>{"File contains comments", "|  ", "|     ", "|  \t",
-                                      "Reading of reference data finished: 3 lines, 0 samples", "  Sample Period: 60.00 s",
-                                      "  First sample: Sat 30 Dec 1899 00:00:00", "  Last sample: Sat 30 Dec 1899 00:00:00"}));
+                                      "Reading of reference data finished: 3 lines, 0 samples",
+                                      "  Sample Period: 60.00 s", "  First sample: Sat 30 Dec 1899 00:00:00",
+                                      "  Last sample: Sat 30 Dec 1899 00:00:00"}));
 }
 
 TEST_F(ASCIIReference, OneDataLineGetsAPeriodOfOneMinute) {
@@ -186,19 +213,24 @@ TEST_F(ASCIIReference, ReportsEachFormatErrorAtItsLine) {
     std::string Error;
     int Samples;  // appended before the error
   } cases[] = {
-      {"blank before the letter", " t:20C 10:00:00\n", false, "Format error: \"t\" expected at line 1 (encountered \" \")", 0},
+      {"blank before the letter", " t:20C 10:00:00\n", false,
+       "Format error: \"t\" expected at line 1 (encountered \" \")", 0},
       {"other letter", "# comment\n", false, "Format error: \"t\" expected at line 1 (encountered \"#\")", 0},
-      {"non-ASCII letter", "\xC2\xB0t\n", false, "Format error: \"t\" expected at line 1 (encountered \"\xC2\xB0\")", 0},
-      {"control character", std::string("\0t", 2), false, "Format error: \"t\" expected at line 1 (encountered \"<0x00>\")", 0},
+      {"non-ASCII letter", "\xC2\xB0t\n", false, "Format error: \"t\" expected at line 1 (encountered \"\xC2\xB0\")",
+       0},
+      {"control character", std::string("\0t", 2), false,
+       "Format error: \"t\" expected at line 1 (encountered \"<0x00>\")", 0},
       {"colon missing", "t;20C 10:00:00\n", false, "Format error: \":\" expected at line 1 (encountered \";\")", 0},
       {"letter alone", "t\n", false, "Format error: \":\" expected at line 1 (encountered \"\")", 0},
       {"no units and no time", "t:21.5\n", false, "Format error in time value at line 1\r\"\"", 0},
-      {"no units and no time, malformed lines ignored", "t:21.5\n", true, "Format error in time value at line 1\r\"\"", 0},
+      {"no units and no time, malformed lines ignored", "t:21.5\n", true, "Format error in time value at line 1\r\"\"",
+       0},
       {"time that is not a time", "t:21.5C 25:00:00\n", false, "Format error in time value at line 1\r\"25:00:00\"", 0},
       {"units X after the time was counted", "t:20C 10:00:00\nt:21X 10:00:10\n", false,
        "Format error in temperature units character at line 2: \"X\"", 1},
       {"reading that is not a number", "t:abc 10:00:00\n", true, "Format error in reading value at line 1\r\"abc\"", 0},
-      {"reading beyond a single", "t:1e300C 10:00:00\n", false, "Format error in reading value at line 1\r\"1e300\"", 0},
+      {"reading beyond a single", "t:1e300C 10:00:00\n", false, "Format error in reading value at line 1\r\"1e300\"",
+       0},
       {"line numbers count blank and comment lines", "\n\n# note\nt:20C 10:00:00\nt:20C nope\n", true,
        "Format error in time value at line 5\r\"nope\"", 1},
       {"22:30 then 00:30 is not a day change", "t:20C 22:30:00\nt:20C 00:30:00\n", false,

@@ -1,13 +1,12 @@
 // Decoding of instrument text files and reading them line by line.
 
-#include "reference/InstrumentText.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "TempFolder.h"
+#include "reference/InstrumentText.h"
 
 namespace qvs {
 namespace {
@@ -24,21 +23,50 @@ std::vector<TDecodeCase> DecodeCases() {
   return {
       {"plain ASCII", "t:21.5C 10:00:00", "t:21.5C 10:00:00", E::Bytes},
       {"empty file", "", "", E::Bytes},
-      {"valid UTF-8 kept", "Temp \xC2\xB0" "C", "Temp \xC2\xB0" "C", E::Bytes},
-      {"Windows-1252 degree sign", "Temp \xB0" "C", "Temp \xC2\xB0" "C", E::Bytes},
+      {"valid UTF-8 kept",
+       "Temp \xC2\xB0"
+       "C",
+       "Temp \xC2\xB0"
+       "C",
+       E::Bytes},
+      {"Windows-1252 degree sign",
+       "Temp \xB0"
+       "C",
+       "Temp \xC2\xB0"
+       "C",
+       E::Bytes},
       {"Windows-1252 euro and quotes", "\x80 \x93x\x94", "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D", E::Bytes},
       {"undefined Windows-1252 byte", "\x81", "\xC2\x81", E::Bytes},
       {"UTF-8 mixed with a stray byte", "\xC3\xA9\xE9", "\xC3\xA9\xC3\xA9", E::Bytes},
       {"cut UTF-8 sequence at the end", "a\xE2\x82", "a\xC3\xA2\xE2\x80\x9A", E::Bytes},
       {"overlong UTF-8 is not UTF-8", "\xC0\xAF", "\xC3\x80\xC2\xAF", E::Bytes},
       {"UTF-8 mark skipped", "\xEF\xBB\xBFTime,A", "Time,A", E::UTF8Mark},
-      {"UTF-8 mark and Windows-1252 bytes", "\xEF\xBB\xBF\xB0" "C", "\xC2\xB0" "C", E::UTF8Mark},
+      {"UTF-8 mark and Windows-1252 bytes",
+       "\xEF\xBB\xBF\xB0"
+       "C",
+       "\xC2\xB0"
+       "C",
+       E::UTF8Mark},
       {"UTF-8 mark and nothing else", "\xEF\xBB\xBF", "", E::UTF8Mark},
-      {"UTF-16LE with mark", std::string("\xFF\xFE" "A\0\xB0\0\r\0\n\0", 10), "A\xC2\xB0\r\n", E::UTF16LE},
+      {"UTF-16LE with mark",
+       std::string("\xFF\xFE"
+                   "A\0\xB0\0\r\0\n\0",
+                   10),
+       "A\xC2\xB0\r\n", E::UTF16LE},
       {"UTF-16LE mark alone", "\xFF\xFE", "", E::UTF16LE},
-      {"UTF-16LE odd final byte dropped", std::string("\xFF\xFE" "A\0B", 5), "A", E::UTF16LE},
+      {"UTF-16LE odd final byte dropped",
+       std::string("\xFF\xFE"
+                   "A\0B",
+                   5),
+       "A", E::UTF16LE},
       {"UTF-16LE surrogate pair", std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), "\xF0\x9F\x98\x80", E::UTF16LE},
-      {"UTF-16LE lone surrogate", std::string("\xFF\xFE\x3D\xD8" "A\0", 6), "\xEF\xBF\xBD" "A", E::UTF16LE},
+      {"UTF-16LE lone surrogate",
+       std::string("\xFF\xFE\x3D\xD8"
+                   "A\0",
+                   6),
+       "\xEF\xBF\xBD"
+       "A",
+       E::UTF16LE},
       {"UTF-16BE with mark", std::string("\xFE\xFF\0A\0\xB0", 6), "A\xC2\xB0", E::UTF16BE},
       {"FF FE 00 is not UTF-16", std::string("\xFF\xFE\0", 3), std::string("\xC3\xBF\xC3\xBE\0", 5), E::Bytes},
   };
@@ -66,11 +94,18 @@ TEST(InstrumentTextDecoding, ChunksOfAnySizeDecodeLikeTheWholeFile) {
 }
 
 TEST(InstrumentTextEncoding, EncodersRoundTripThroughTheDecoder) {
-  const std::string text = "Temp \xC2\xB0" "C \xE2\x82\xAC \xC5\xA0 \xF0\x9F\x98\x80";
+  const std::string text =
+      "Temp \xC2\xB0"
+      "C \xE2\x82\xAC \xC5\xA0 \xF0\x9F\x98\x80";
   EXPECT_EQ(DecodeInstrumentText("\xFF\xFE" + UTF8ToUTF16LE(text)), text);
   // Windows-1252 cannot hold the emoji.
-  EXPECT_EQ(UTF8ToWindows1252(text), "Temp \xB0" "C \x80 \x8A ?");
-  EXPECT_EQ(DecodeInstrumentText(UTF8ToWindows1252("Temp \xC2\xB0" "C \xE2\x82\xAC")), "Temp \xC2\xB0" "C \xE2\x82\xAC");
+  EXPECT_EQ(UTF8ToWindows1252(text),
+            "Temp \xB0"
+            "C \x80 \x8A ?");
+  EXPECT_EQ(DecodeInstrumentText(UTF8ToWindows1252("Temp \xC2\xB0"
+                                                   "C \xE2\x82\xAC")),
+            "Temp \xC2\xB0"
+            "C \xE2\x82\xAC");
 }
 
 TEST(InstrumentTextReader, SplitsLinesAtEveryKindOfLineEnd) {
@@ -139,7 +174,10 @@ TEST(ShownText, MarksControlCharactersAndCutsLongTexts) {
   EXPECT_EQ(ShownText(std::string("a\0b\x1B", 4)), "a<0x00>b<0x1B>");
   EXPECT_EQ(ShownText("abcdef", 4), "abcd...");
   // Never cuts a character in two.
-  EXPECT_EQ(ShownText("ab\xC2\xB0" "c", 3), "ab...");
+  EXPECT_EQ(ShownText("ab\xC2\xB0"
+                      "c",
+                      3),
+            "ab...");
 }
 
 TEST(ReadFileBytes, RefusesFilesAboveTheLimit) {

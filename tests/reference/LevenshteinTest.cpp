@@ -1,13 +1,13 @@
 // Edit distance and similarity of channel IDs.
 
-#include "reference/Levenshtein.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "reference/Levenshtein.h"
 
 namespace qvs {
 namespace {
@@ -30,11 +30,23 @@ TEST(LevenshteinDistance, CountsInsertionsDeletionsAndSubstitutions) {
     const char* B;
     int Distance;
   } cases[] = {
-      {"", "", 0},           {"", "abc", 3},          {"abc", "", 3},        {"kitten", "sitting", 3},
-      {"probe2", "Probe 1", 2}, {"probe2", "Probe 2", 1}, {"probe2", "Ambient", 6}, {"ABC", "abc", 0},
-      {"flaw", "lawn", 2},   {"abcdef", "abXdef", 1}, {"aaaa", "aa", 2},     {"ab", "ba", 2},
+      {"", "", 0},
+      {"", "abc", 3},
+      {"abc", "", 3},
+      {"kitten", "sitting", 3},
+      {"probe2", "Probe 1", 2},
+      {"probe2", "Probe 2", 1},
+      {"probe2", "Ambient", 6},
+      {"ABC", "abc", 0},
+      {"flaw", "lawn", 2},
+      {"abcdef", "abXdef", 1},
+      {"aaaa", "aa", 2},
+      {"ab", "ba", 2},
       // Characters, not bytes: an accented letter is one substitution, and case folds beyond ASCII.
-      {"Temp \xC2\xB0" "C", "Temp C", 1}, {"\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89", 0},
+      {"Temp \xC2\xB0"
+       "C",
+       "Temp C", 1},
+      {"\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89", 0},
       {"\xD0\xB4\xD0\xB0", "\xD0\x94\xD0\x90", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(LevenshteinDistance(c.A, c.B), c.Distance) << c.A << " / " << c.B;
@@ -60,7 +72,10 @@ TEST(Similarity, IsOneLessTheDistanceOverTheLongerLength) {
   EXPECT_EQ(Similarity("abc", ""), 0.0);
   EXPECT_EQ(Similarity("xyz", "A"), 0.0);
   // Lengths count characters, not bytes.
-  EXPECT_NEAR(Similarity("Temp \xC2\xB0" "C", "Temp FC"), 1 - 1.0 / 7, 1e-12);
+  EXPECT_NEAR(Similarity("Temp \xC2\xB0"
+                         "C",
+                         "Temp FC"),
+              1 - 1.0 / 7, 1e-12);
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 // Numbers, dates and times as reference files write them.
 
-#include "reference/ReferenceConversions.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <optional>
 #include <string>
+
+#include "reference/ReferenceConversions.h"
 
 namespace qvs {
 namespace {
@@ -58,16 +58,16 @@ TEST(TextToDateTime, ReadsDatesInTheConfiguredOrderWithTheirTimes) {
       {"2024-05-12 10:20:30", ymd, EncodeDateTime(2024, 5, 12, 10, 20, 30)},
       {"2024-05-12T10:20:30", ymd, EncodeDateTime(2024, 5, 12, 10, 20, 30)},
       {"12.05.2024 10.20.30,5", dots, EncodeDateTime(2024, 5, 12, 10, 20, 30, 500)},
-      {"10:20:30", dmy, EncodeTime(10, 20, 30)},                       // a time alone lies on day zero
+      {"10:20:30", dmy, EncodeTime(10, 20, 30)},  // a time alone lies on day zero
       {"29/02/24 00:00:00", dmy, EncodeDate(2024, 2, 29)},
-      {"29/02/23 00:00:00", dmy, std::nullopt},                        // a day that does not exist
+      {"29/02/23 00:00:00", dmy, std::nullopt},  // a day that does not exist
       {"31/04/24", dmy, std::nullopt},
       {"12/13/24 10:00:00", dmy, std::nullopt},
       {"12/05/24 24:00:00", dmy, std::nullopt},
       {"12/05/24 10:60:00", dmy, std::nullopt},
       {"12/05/24 10:00:00x", dmy, std::nullopt},
       {"12/05/24x10:00:00", dmy, std::nullopt},
-      {"12-05-24 10:00:00", dmy, std::nullopt},                        // wrong separator
+      {"12-05-24 10:00:00", dmy, std::nullopt},  // wrong separator
       {"", dmy, std::nullopt},
       {"Time", dmy, std::nullopt},
       {"12/05/24 123:00", dmy, std::nullopt},
@@ -90,12 +90,18 @@ TEST(TextToTime, ReadsHoursMinutesAndSecondsWithTheSeparator) {
     const TFormatSettings& Fs;
     std::optional<TDateTime> Expected;
   } cases[] = {
-      {"14:02:10", colon, EncodeTime(14, 2, 10)}, {"14:02", colon, EncodeTime(14, 2, 0)},
-      {"14", colon, EncodeTime(14, 0, 0)},        {"0:00:00", colon, 0.0},
-      {"23:59:59", colon, EncodeTime(23, 59, 59)}, {"14.02.10", dot, EncodeTime(14, 2, 10)},
-      {"14:02:10", dot, std::nullopt},            {"2:05 PM", colon, EncodeTime(14, 5, 0)},
-      {"14:02:", colon, std::nullopt},             {":02", colon, std::nullopt},
-      {"", colon, std::nullopt},                   {"abc", colon, std::nullopt},
+      {"14:02:10", colon, EncodeTime(14, 2, 10)},
+      {"14:02", colon, EncodeTime(14, 2, 0)},
+      {"14", colon, EncodeTime(14, 0, 0)},
+      {"0:00:00", colon, 0.0},
+      {"23:59:59", colon, EncodeTime(23, 59, 59)},
+      {"14.02.10", dot, EncodeTime(14, 2, 10)},
+      {"14:02:10", dot, std::nullopt},
+      {"2:05 PM", colon, EncodeTime(14, 5, 0)},
+      {"14:02:", colon, std::nullopt},
+      {":02", colon, std::nullopt},
+      {"", colon, std::nullopt},
+      {"abc", colon, std::nullopt},
   };
   for (const auto& c : cases) {
     TDateTime t = -1;
@@ -113,13 +119,27 @@ TEST(TextToFloat, ReadsDecimalNumbersWithTheGivenSeparator) {
     const char* Separator;
     std::optional<double> Expected;
   } cases[] = {
-      {"21.375", ".", 21.375},  {" -0.5 ", ".", -0.5}, {"+3", ".", 3.0},     {"1e2", ".", 100.0},
-      {"1.5E-1", ".", 0.15},    {".5", ".", 0.5},      {"5.", ".", 5.0},     {"21,375", ",", 21.375},
-      {"21.375", ",", std::nullopt},                   {"", ".", std::nullopt},
-      {" ", ".", std::nullopt}, {"abc", ".", std::nullopt},                  {"1.2.3", ".", std::nullopt},
-      {"1e", ".", std::nullopt}, {"inf", ".", std::nullopt},                 {"nan", ".", std::nullopt},
-      {"0x10", ".", std::nullopt}, {"1,000", ".", std::nullopt},             {"1e999", ".", std::nullopt},
-      {"-", ".", std::nullopt}, {"1 2", ".", std::nullopt},
+      {"21.375", ".", 21.375},
+      {" -0.5 ", ".", -0.5},
+      {"+3", ".", 3.0},
+      {"1e2", ".", 100.0},
+      {"1.5E-1", ".", 0.15},
+      {".5", ".", 0.5},
+      {"5.", ".", 5.0},
+      {"21,375", ",", 21.375},
+      {"21.375", ",", std::nullopt},
+      {"", ".", std::nullopt},
+      {" ", ".", std::nullopt},
+      {"abc", ".", std::nullopt},
+      {"1.2.3", ".", std::nullopt},
+      {"1e", ".", std::nullopt},
+      {"inf", ".", std::nullopt},
+      {"nan", ".", std::nullopt},
+      {"0x10", ".", std::nullopt},
+      {"1,000", ".", std::nullopt},
+      {"1e999", ".", std::nullopt},
+      {"-", ".", std::nullopt},
+      {"1 2", ".", std::nullopt},
   };
   for (const auto& c : cases) {
     double v = -99;

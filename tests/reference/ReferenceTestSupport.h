@@ -15,7 +15,9 @@
 namespace qvs::test {
 
 // The folder of the hand-made byte fixtures (see data/README.md).
-inline std::string ReferenceDataFile(const std::string& name) { return std::string(QVS_REFERENCE_TEST_DATA) + "/" + name; }
+inline std::string ReferenceDataFile(const std::string& name) {
+  return std::string(QVS_REFERENCE_TEST_DATA) + "/" + name;
+}
 
 class TReferenceTest : public ::testing::Test {
  protected:
