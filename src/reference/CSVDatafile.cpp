@@ -535,6 +535,10 @@ bool ReadDataFromCSVReferenceFile(TQVSContext& ctx, const std::string& path, int
     ctx.RecordInternalError("ReadDataFromCSVReferenceFile", e.what());
     ReportProcessingError(ctx, "Exception " + std::string(e.what()) + " importing file " + path, kExceptionHelp);
     result = false;
+  } catch (...) {
+    ctx.RecordInternalError("ReadDataFromCSVReferenceFile", "unknown failure");
+    ReportProcessingError(ctx, "Exception unknown failure importing file " + path, kExceptionHelp);
+    result = false;
   }
   return result && !ctx.Halted;
 }

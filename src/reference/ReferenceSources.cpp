@@ -22,6 +22,7 @@ constexpr int kNoHumiditySamplesHelp = 1322;
 constexpr int kNoTemperatureSamplesHelp = 1324;
 constexpr int kFileNotFoundHelp = 1328;
 constexpr int kLoggerFileHelp = 1350;
+constexpr int kExceptionHelp = 1318;
 
 // A file that exists and is not a folder.
 bool FileExists(const std::string& path) {
@@ -181,11 +182,29 @@ double LogNumber(std::string_view text) {
   return TryTextToFloat(text, ".", v) ? v : 0.0;
 }
 
+// A failure nothing below caught (memory running out, above all) still stops the run cleanly.
+void ReadReferenceSafely(TQVSContext& ctx, bool temperature, TReferenceSampleLog* log) {
+  const char* location = temperature ? "ReadTemperatureReference" : "ReadHumidityReference";
+  std::string message;
+  try {
+    ReadReference(ctx, temperature, log);
+    return;
+  } catch (const std::exception& e) {
+    message = e.what();
+  } catch (...) {
+    message = "unknown failure";
+  }
+  ctx.RecordInternalError(location, message);
+  ReportProcessingError(
+      ctx, "Exception " + message + " reading the " + (temperature ? "temperature" : "humidity") + " reference",
+      kExceptionHelp);
+}
+
 }  // namespace
 
-void ReadTemperatureReference(TQVSContext& ctx, TReferenceSampleLog* log) { ReadReference(ctx, true, log); }
+void ReadTemperatureReference(TQVSContext& ctx, TReferenceSampleLog* log) { ReadReferenceSafely(ctx, true, log); }
 
-void ReadHumidityReference(TQVSContext& ctx) { ReadReference(ctx, false, nullptr); }
+void ReadHumidityReference(TQVSContext& ctx) { ReadReferenceSafely(ctx, false, nullptr); }
 
 bool GenerateConstantReference(TQVSContext& ctx, const std::string& name, TSampleRecord& series, double value,
                                TDateTime start, TDateTime end, double period) {
