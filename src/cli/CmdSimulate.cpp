@@ -12,11 +12,13 @@
 #include "cli/Commands.h"
 #include "datafiles/LoggerDataSet.h"
 #include "datafiles/LoggerSimulator.h"
+#include "demo/DemoProject.h"
 
 namespace qvs::cli {
 namespace {
 
 const char* const kHelp = R"(Usage: qvs-cli simulate [options] FILE
+       qvs-cli simulate --demo FOLDER
 
 Writes a simulated legacy logger data file (.kv) that the loading front reads like a downloaded one.
 Without options: a version 8 temperature and humidity logger that logged 1440 one-minute samples
@@ -55,6 +57,12 @@ Calibration and data:
   --recal-days N         recalibration period in days
   --grace-days N         grace period in days
   --recal-expiry DATE    programmed recalibration expiry, "YYYY-MM-DD"
+
+Demo:
+  --demo FOLDER          write the demonstration validation into FOLDER: a project of twelve
+                         loggers of mixed versions in a climatic chamber (one drifting, one at a
+                         cold spot, one out of calibration, one disabled) with a CSV reference
+                         from a simulated instrument; run it with 'qvs-cli run'
 
 Output:
   --force                overwrite FILE when it exists
@@ -131,6 +139,22 @@ int RunSimulate(const std::vector<std::string>& args, std::ostream& out, std::os
   if (WantsHelp(args)) {
     out << kHelp;
     return kExitOK;
+  }
+  if (!args.empty() && args[0] == "--demo") {
+    if (args.size() != 2) {
+      err << "qvs-cli simulate: --demo needs one folder\n";
+      return kExitUsage;
+    }
+    try {
+      const TDemoResult demo = WriteDemoProject(args[1]);
+      out << "Demo project written: " << demo.ProjectFile << "\n"
+          << "  " << demo.LoggerFiles << " logger files and the reference " << demo.ReferenceFile << "\n"
+          << "Run it with: qvs-cli run \"" << demo.ProjectFile << "\"\n";
+      return kExitOK;
+    } catch (const std::exception& e) {
+      err << "qvs-cli simulate: " << e.what() << "\n";
+      return kExitFailed;
+    }
   }
   sim::TLoggerDescription d;
   d.Logging = sim::TLogging::TemperatureHumidity;

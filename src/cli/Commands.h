@@ -23,6 +23,7 @@ inline constexpr int kExitUsage = 1;     // bad options or arguments
 inline constexpr int kExitFailed = 2;    // the command could not do its work (a file rejected, not written)
 
 int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunProject(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunSimulate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // True when the arguments ask for help ("--help" or "-h").

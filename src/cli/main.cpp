@@ -11,6 +11,7 @@ namespace qvs::cli {
 namespace {
 
 const TCommand kCommands[] = {
+    {"run", "process a project and print its summary report", RunProject},
     {"inspect", "show what a logger data file holds", RunInspect},
     {"simulate", "write a simulated legacy logger data file", RunSimulate},
 };
