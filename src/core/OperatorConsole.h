@@ -41,6 +41,9 @@ class TOperatorConsole {
   virtual void ShowTab(TTabSheet tab) = 0;
   // The run state changed: refresh the Run, Halt and Close actions and the control enables.
   virtual void RefreshActions() {}
+  // A run is about to read the options: store what the operator has edited in the window (option
+  // controls, the file list's ID cells) into the context.
+  virtual void CommitEdits() {}
   // File dialogs: the chosen path, or nothing when cancelled.
   virtual std::optional<std::string> ChooseFileToSave(const TFileDialogRequest& request) = 0;
   virtual std::optional<std::string> ChooseFileToOpen(const TFileDialogRequest& request) = 0;
