@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -25,6 +26,10 @@ namespace {
 constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_ws_pcdata_single |
                                    pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration |
                                    pugi::parse_doctype;
+
+// Project and settings files nest two deep. Deeper documents are refused: the library's node
+// removal recurses, and indenting a deep document on saving grows with the square of its depth.
+constexpr int kMaxNestingDepth = 64;
 
 constexpr double kMinDateTime = -693593.0;  // 0001-01-01
 constexpr double kMaxDateTime = 2958466.0;  // 10000-01-01
@@ -105,14 +110,20 @@ bool IsXmlChar(char32_t cp) {
          (cp >= 0x10000 && cp <= 0x10FFFF);
 }
 
-// All the text below an element, as the element's value.
+// All the text below an element, as the element's value. Iterative: a hostile file may nest
+// elements far deeper than the stack could follow.
 void CollectText(const pugi::xml_node& node, std::string& out) {
-  for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-    const auto type = child.type();
-    if (type == pugi::node_pcdata || type == pugi::node_cdata)
-      out += child.value();
-    else if (type == pugi::node_element)
-      CollectText(child, out);
+  pugi::xml_node current = node.first_child();
+  while (current) {
+    const auto type = current.type();
+    if (type == pugi::node_pcdata || type == pugi::node_cdata) out += current.value();
+    if (type == pugi::node_element && current.first_child()) {
+      current = current.first_child();
+      continue;
+    }
+    while (current != node && !current.next_sibling()) current = current.parent();
+    if (current == node) break;
+    current = current.next_sibling();
   }
 }
 
@@ -220,6 +231,27 @@ int AtomicWriteFile(const std::string& target, std::string_view bytes) {
   return 0;
 }
 
+// The deepest nesting of nodes below the document (the root element is 1). Iterative: the
+// document may come from anywhere.
+int NestingDepth(const pugi::xml_document& doc) {
+  int depth = 1, deepest = 0;
+  pugi::xml_node node = doc.first_child();
+  while (node) {
+    deepest = std::max(deepest, depth);
+    if (node.first_child()) {
+      node = node.first_child();
+      ++depth;
+      continue;
+    }
+    while (node.type() != pugi::node_document && !node.next_sibling()) {
+      node = node.parent();
+      --depth;
+    }
+    node = node.type() == pugi::node_document ? pugi::xml_node() : node.next_sibling();
+  }
+  return deepest;
+}
+
 // Parses a whole document; nullptr with the reason when the bytes are not one.
 std::unique_ptr<pugi::xml_document> ParseDocument(std::string_view bytes, std::string& reason) {
   if (bytes.empty()) {
@@ -234,6 +266,10 @@ std::unique_ptr<pugi::xml_document> ParseDocument(std::string_view bytes, std::s
   }
   if (!doc->document_element()) {
     reason = "No root element";
+    return nullptr;
+  }
+  if (NestingDepth(*doc) > kMaxNestingDepth) {
+    reason = "Elements nested more than " + std::to_string(kMaxNestingDepth) + " deep";
     return nullptr;
   }
   SetUtf8Declaration(*doc);

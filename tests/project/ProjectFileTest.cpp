@@ -479,14 +479,14 @@ TEST_F(ProjectFile, SavingKeepsElementsTheProgramDoesNotRead) {
 TEST_F(ProjectFile, AHugeProjectLoads) {
   const std::string folder = MakeFolder("big");
   std::string list;
-  for (int i = 0; i < 5000; ++i) list += (i ? "," : "") + std::string("\"logger ") + std::to_string(i) + ".kv,,1\"";
+  for (int i = 0; i < 5000; ++i) list += (i ? "," : "") + std::string("\"logger_") + std::to_string(i) + ".kv,,1\"";
   const std::string path =
       WriteProject("big/Big.qvs", "<Client>" + std::string(1 << 20, 'c') + "</Client><KVDataFileIDList>" + list +
                                       "</KVDataFileIDList>");
   ASSERT_TRUE(LoadProject(Ctx, State, path)) << State.LastError;
   EXPECT_EQ(Ctx.Options.Client.size(), 1u << 20);
   EXPECT_EQ(Ctx.DataFileList.Count(), 5000);
-  EXPECT_NE(Entry(folder + "logger 4999.kv"), nullptr);
+  EXPECT_NE(Entry(folder + "logger_4999.kv"), nullptr);
 }
 
 // --- bad project files ----------------------------------------------------------------------------
