@@ -1,11 +1,11 @@
 // Saving and loading a project file of a large validation: every key and N data files.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "core/OperatorConsole.h"
 #include "core/QVSContext.h"

@@ -4,7 +4,8 @@
 
 namespace qvs {
 
-THistory::THistory(int maxCount, bool caseSensitive) : MaxCount_(maxCount < 1 ? 1 : maxCount), CaseSensitive_(caseSensitive) {}
+THistory::THistory(int maxCount, bool caseSensitive)
+    : MaxCount_(maxCount < 1 ? 1 : maxCount), CaseSensitive_(caseSensitive) {}
 
 bool THistory::Same(std::string_view a, std::string_view b) const { return CaseSensitive_ ? a == b : SameText(a, b); }
 

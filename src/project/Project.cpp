@@ -131,9 +131,7 @@ class TProjectReader {
     field = Doc.HasKey(key) ? FromCommaText(Doc.ReadString(key, "")) : std::vector<std::string>{defaultLine};
   }
   void DateTime(const std::string& key, TDateTime& field, TDateTime def) { field = Doc.ReadDateTime(key, def); }
-  void WholeDay(const std::string& key, TDateTime& field, TDateTime def) {
-    field = DateOf(Doc.ReadDateTime(key, def));
-  }
+  void WholeDay(const std::string& key, TDateTime& field, TDateTime def) { field = DateOf(Doc.ReadDateTime(key, def)); }
   void TimeOfDay(const std::string& key, TDateTime& field, TDateTime def) {
     field = TimeOf(Doc.ReadDateTime(key, def));
   }
@@ -417,8 +415,8 @@ bool NewProject(TQVSContext& ctx, TProjectState& state) {
   // The new-project values: one prompt line each for the description and the notes, no data
   // files, created and last accessed now, never edited or reported.
   ApplyNewProjectValues(ctx.Options, ctx.DataFileList, now);
-  state.CurrentProject = FolderPrefix(state.ProjectFolder) + std::string(kNewProjectName) +
-                         std::string(kProjectExtension);
+  state.CurrentProject =
+      FolderPrefix(state.ProjectFolder) + std::string(kNewProjectName) + std::string(kProjectExtension);
   state.Modified = false;
   NotifyProjectChanged(state);
   return true;

@@ -1,8 +1,8 @@
 // Most-recent-first history lists.
 
-#include "project/History.h"
-
 #include <gtest/gtest.h>
+
+#include "project/History.h"
 
 namespace qvs {
 namespace {

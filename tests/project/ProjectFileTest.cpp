@@ -15,29 +15,74 @@ using test::ReadWholeFile;
 
 // The keys of a project file in the order they are written.
 const std::vector<std::string> kProjectKeys = [] {
-  std::vector<std::string> keys{"Client", "Site", "Description", "ReportNotes", "CreateDate", "LastAccessDate",
-                                "LastReportRunDate", "LastEditDate"};
+  std::vector<std::string> keys{"Client",     "Site",           "Description",       "ReportNotes",
+                                "CreateDate", "LastAccessDate", "LastReportRunDate", "LastEditDate"};
   for (const char* q : {"RefT", "RefH"})
-    for (const char* k : {"Source", "Constant", "LoggerFile", "ASCIIFile", "UseASCIIDate", "UseThisDate",
-                          "TimeOffset", "IgnoreMalformedLines", "ApplyCorrection", "OVANChannel", "CSVFile",
-                          "CSVUseChannelNumber", "CSVChannelNumber", "CSVChannelID"})
+    for (const char* k : {"Source", "Constant", "LoggerFile", "ASCIIFile", "UseASCIIDate", "UseThisDate", "TimeOffset",
+                          "IgnoreMalformedLines", "ApplyCorrection", "OVANChannel", "CSVFile", "CSVUseChannelNumber",
+                          "CSVChannelNumber", "CSVChannelID"})
       keys.push_back(std::string(q) + k);
-  for (const char* k :
-       {"KVDataFileIDList", "OVANDatafIlePath", "EnableReferenceThread", "SummaryReport", "SummaryEntireLoggerRecord",
-        "SummaryPlotWhat", "SummaryStartDate", "SummaryStartTime", "SummaryEndDate", "SummaryEndTime",
-        "SummaryUpperTemperatureLimit", "SummaryLowerTemperatureLimit", "SummaryUpperHumidityLimit",
-        "SummaryLowerHumidityLimit", "SummaryPlotTraces", "SummaryPlotMean", "SummaryPlotSpread", "SummaryPlotSD",
-        "SummaryPlotError", "SummaryPlotErrorVsTemperature", "SummaryPlotTrendLine",
-        "SummaryPlotTrendLinePolynomalOrder", "SummaryPlotErrorvsHumidity", "SummaryPlotMeanSeparately",
-        "SummaryPlotReferenceSeparately", "SummaryPlotVariance", "SummaryPlotReference", "SummaryMaxTracesPerGraph",
-        "SummaryTemperatureAxisLimits", "SummaryUpperTemperaturePlot", "SummaryLowerTemperaturePlot",
-        "SummaryTemperatureSpanEnable", "SummaryTemperatureSpan", "SummaryHumidityAxisLimits",
-        "SummaryUpperHumidityPlot", "SummaryLowerHumidityPlot", "SummaryHumiditySpanEnable", "SummaryHumiditySpan",
-        "SummaryDontReportDifferentSampleRates", "SummaryReportCalibration", "SummaryOpenPDF", "SummarySerialNumber",
-        "SummaryLoggerFirmware", "SummaryID", "SummarySamples", "SummarySamplePeriod", "SummaryStart", "SummaryEnd",
-        "SummaryFrom", "SummaryUntil", "SummaryMinimum", "SummaryMaximum", "SummaryRange", "SummaryTimeBelow",
-        "SummaryTimeAbove", "SummaryMean", "SummarySD", "SummaryVariance", "SummaryError", "PaperSize",
-        "PaperOrientation"})
+  for (const char* k : {"KVDataFileIDList",
+                        "OVANDatafIlePath",
+                        "EnableReferenceThread",
+                        "SummaryReport",
+                        "SummaryEntireLoggerRecord",
+                        "SummaryPlotWhat",
+                        "SummaryStartDate",
+                        "SummaryStartTime",
+                        "SummaryEndDate",
+                        "SummaryEndTime",
+                        "SummaryUpperTemperatureLimit",
+                        "SummaryLowerTemperatureLimit",
+                        "SummaryUpperHumidityLimit",
+                        "SummaryLowerHumidityLimit",
+                        "SummaryPlotTraces",
+                        "SummaryPlotMean",
+                        "SummaryPlotSpread",
+                        "SummaryPlotSD",
+                        "SummaryPlotError",
+                        "SummaryPlotErrorVsTemperature",
+                        "SummaryPlotTrendLine",
+                        "SummaryPlotTrendLinePolynomalOrder",
+                        "SummaryPlotErrorvsHumidity",
+                        "SummaryPlotMeanSeparately",
+                        "SummaryPlotReferenceSeparately",
+                        "SummaryPlotVariance",
+                        "SummaryPlotReference",
+                        "SummaryMaxTracesPerGraph",
+                        "SummaryTemperatureAxisLimits",
+                        "SummaryUpperTemperaturePlot",
+                        "SummaryLowerTemperaturePlot",
+                        "SummaryTemperatureSpanEnable",
+                        "SummaryTemperatureSpan",
+                        "SummaryHumidityAxisLimits",
+                        "SummaryUpperHumidityPlot",
+                        "SummaryLowerHumidityPlot",
+                        "SummaryHumiditySpanEnable",
+                        "SummaryHumiditySpan",
+                        "SummaryDontReportDifferentSampleRates",
+                        "SummaryReportCalibration",
+                        "SummaryOpenPDF",
+                        "SummarySerialNumber",
+                        "SummaryLoggerFirmware",
+                        "SummaryID",
+                        "SummarySamples",
+                        "SummarySamplePeriod",
+                        "SummaryStart",
+                        "SummaryEnd",
+                        "SummaryFrom",
+                        "SummaryUntil",
+                        "SummaryMinimum",
+                        "SummaryMaximum",
+                        "SummaryRange",
+                        "SummaryTimeBelow",
+                        "SummaryTimeAbove",
+                        "SummaryMean",
+                        "SummarySD",
+                        "SummaryVariance",
+                        "SummaryError",
+                        "PaperSize",
+                        "PaperOrientation"})
     keys.push_back(k);
   return keys;
 }();
@@ -236,7 +281,8 @@ class ProjectFile : public test::ProjectFixture {
  protected:
   // Writes a project file from its inner elements.
   std::string WriteProject(const std::string& name, const std::string& elements) {
-    return Temp.Write(name, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<QVSProject>" + elements + "</QVSProject>\r\n");
+    return Temp.Write(name,
+                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<QVSProject>" + elements + "</QVSProject>\r\n");
   }
 };
 
@@ -314,24 +360,25 @@ TEST_F(ProjectFile, AFileWithOnlyTheRootElementLoadsEveryDefault) {
 }
 
 TEST_F(ProjectFile, ValuesOfTheWrongKindGiveTheDefaultAndOutOfRangeValuesAreClamped) {
-  const std::string path = WriteProject("Odd.qvs",
-                                        "<RefTSource>9</RefTSource><RefHSource>-1</RefHSource>"
-                                        "<RefTConstant>1,5</RefTConstant><RefHConstant>1e6</RefHConstant>"
-                                        "<RefTTimeOffset>5000</RefTTimeOffset><RefHTimeOffset>ten</RefHTimeOffset>"
-                                        "<RefTUseASCIIDate>true</RefTUseASCIIDate><RefHUseASCIIDate>0</RefHUseASCIIDate>"
-                                        "<RefTCSVChannelNumber>0</RefTCSVChannelNumber>"
-                                        "<RefTOVANChannel>300</RefTOVANChannel>"
-                                        "<SummaryPlotWhat>5</SummaryPlotWhat>"
-                                        "<SummaryMaxTracesPerGraph>0</SummaryMaxTracesPerGraph>"
-                                        "<SummaryPlotTrendLinePolynomalOrder>12</SummaryPlotTrendLinePolynomalOrder>"
-                                        "<SummaryTemperatureSpan>0</SummaryTemperatureSpan>"
-                                        "<SummaryUpperHumidityLimit>250</SummaryUpperHumidityLimit>"
-                                        "<SummaryUpperTemperaturePlot>NAN</SummaryUpperTemperaturePlot>"
-                                        "<CreateDate>1e300</CreateDate>"
-                                        "<SummaryStartDate>4.51005000000000E+0004</SummaryStartDate>"
-                                        "<SummaryStartTime>4.51007500000000E+0004</SummaryStartTime>"
-                                        "<PaperSize>letter</PaperSize><PaperOrientation>7</PaperOrientation>"
-                                        "<Description></Description>");
+  const std::string path =
+      WriteProject("Odd.qvs",
+                   "<RefTSource>9</RefTSource><RefHSource>-1</RefHSource>"
+                   "<RefTConstant>1,5</RefTConstant><RefHConstant>1e6</RefHConstant>"
+                   "<RefTTimeOffset>5000</RefTTimeOffset><RefHTimeOffset>ten</RefHTimeOffset>"
+                   "<RefTUseASCIIDate>true</RefTUseASCIIDate><RefHUseASCIIDate>0</RefHUseASCIIDate>"
+                   "<RefTCSVChannelNumber>0</RefTCSVChannelNumber>"
+                   "<RefTOVANChannel>300</RefTOVANChannel>"
+                   "<SummaryPlotWhat>5</SummaryPlotWhat>"
+                   "<SummaryMaxTracesPerGraph>0</SummaryMaxTracesPerGraph>"
+                   "<SummaryPlotTrendLinePolynomalOrder>12</SummaryPlotTrendLinePolynomalOrder>"
+                   "<SummaryTemperatureSpan>0</SummaryTemperatureSpan>"
+                   "<SummaryUpperHumidityLimit>250</SummaryUpperHumidityLimit>"
+                   "<SummaryUpperTemperaturePlot>NAN</SummaryUpperTemperaturePlot>"
+                   "<CreateDate>1e300</CreateDate>"
+                   "<SummaryStartDate>4.51005000000000E+0004</SummaryStartDate>"
+                   "<SummaryStartTime>4.51007500000000E+0004</SummaryStartTime>"
+                   "<PaperSize>letter</PaperSize><PaperOrientation>7</PaperOrientation>"
+                   "<Description></Description>");
   ASSERT_TRUE(LoadProject(Ctx, State, path)) << State.LastError;
   const TProjectOptions& o = Ctx.Options;
   EXPECT_EQ(o.TemperatureReference.Source, rdsOVANChannel);
@@ -387,17 +434,17 @@ TEST_F(ProjectFile, AProjectSavedIntoAnotherFolderKeepsItsDataFilesReachable) {
 // As the Windows program wrote them: CR LF line ends, "\" in relative paths, a drive path.
 TEST_F(ProjectFile, ProjectsWrittenOnWindowsLoadWithTheirRelativePaths) {
   const std::string folder = MakeFolder("win/projects");
-  const std::string path = Temp.Write(
-      "win/projects/Job.qvs",
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-      "<QVSProject>\r\n"
-      "  <Client>Acme</Client>\r\n"
-      "  <RefTASCIIFile>..\\Reference\\Probe 1.txt</RefTASCIIFile>\r\n"
-      "  <RefTLoggerFile>C:\\Loggers\\Ref.kv</RefTLoggerFile>\r\n"
-      "  <RefTConstant>2.50000000000000E+0001</RefTConstant>\r\n"
-      "  <KVDataFileIDList>\"\"\"Data\\Logger 1.kv\"\",\"\"Room 1\"\",1\",\"..\\Shared\\L2.kv,,0\","
-      "\"C:\\Loggers\\L3.kv,Freezer,1\",Data\\L4.kv</KVDataFileIDList>\r\n"
-      "</QVSProject>\r\n");
+  const std::string path =
+      Temp.Write("win/projects/Job.qvs",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                 "<QVSProject>\r\n"
+                 "  <Client>Acme</Client>\r\n"
+                 "  <RefTASCIIFile>..\\Reference\\Probe 1.txt</RefTASCIIFile>\r\n"
+                 "  <RefTLoggerFile>C:\\Loggers\\Ref.kv</RefTLoggerFile>\r\n"
+                 "  <RefTConstant>2.50000000000000E+0001</RefTConstant>\r\n"
+                 "  <KVDataFileIDList>\"\"\"Data\\Logger 1.kv\"\",\"\"Room 1\"\",1\",\"..\\Shared\\L2.kv,,0\","
+                 "\"C:\\Loggers\\L3.kv,Freezer,1\",Data\\L4.kv</KVDataFileIDList>\r\n"
+                 "</QVSProject>\r\n");
   ASSERT_TRUE(LoadProject(Ctx, State, path)) << State.LastError;
   EXPECT_EQ(Ctx.Options.TemperatureReference.ASCIIFile, Temp.Folder() + "win/Reference/Probe 1.txt");
   EXPECT_EQ(Ctx.Options.TemperatureReference.LoggerFile, "C:\\Loggers\\Ref.kv");
@@ -532,7 +579,8 @@ TEST_F(ProjectFile, AFileThatDoesNotLoadLeavesNoCurrentProjectAndIsNeverOverwrit
 }
 
 TEST_F(ProjectFile, AFileWithAnotherRootElementIsReadByItsChildren) {
-  const std::string path = Temp.Write("Other.qvs", "<QVSConfiguration><Client>Acme</Client><Company>X</Company></QVSConfiguration>");
+  const std::string path =
+      Temp.Write("Other.qvs", "<QVSConfiguration><Client>Acme</Client><Company>X</Company></QVSConfiguration>");
   ASSERT_TRUE(LoadProject(Ctx, State, path)) << State.LastError;
   EXPECT_EQ(Ctx.Options.Client, "Acme");
   EXPECT_EQ(Ctx.Options.Site, "Site");

@@ -99,7 +99,8 @@ TEST_F(ProjectOperations, AnsweringYesSavesUnderTheNameTheOperatorChooses) {
   EXPECT_FALSE(State.Modified);
   EXPECT_NE(ReadWholeFile(path).find("<Client>Acme</Client>"), std::string::npos);
   // Without an event log the event goes to the output pane.
-  EXPECT_TRUE(Console.HasOutput("Project \"Cold Room\" created;File:," + path)) << testing::PrintToString(Console.Output);
+  EXPECT_TRUE(Console.HasOutput("Project \"Cold Room\" created;File:," + path))
+      << testing::PrintToString(Console.Output);
 }
 
 TEST_F(ProjectOperations, ASaveTheOperatorAskedForThatFailsKeepsTheProject) {
@@ -155,12 +156,14 @@ TEST_F(ProjectOperations, WhenANamedProjectCannotBeSavedTheOperatorDecides) {
   EXPECT_EQ(Console.Output.back().rfind("Error: Exception (LoadXMLConfig (" + path + "): ", 0), 0u);
 
   State.Modified = true;
-  for (const auto& [answer, result] : {std::pair{mrYes, mrNo}, std::pair{mrNo, mrCancel}, std::pair{mrCancel, mrCancel}}) {
+  for (const auto& [answer, result] :
+       {std::pair{mrYes, mrNo}, std::pair{mrNo, mrCancel}, std::pair{mrCancel, mrCancel}}) {
     Console.Boxes.clear();
     Console.Answers = {answer};
     EXPECT_EQ(QuerySaveProject(Ctx, State), result);
     ASSERT_EQ(Console.Boxes.size(), 1u);
-    EXPECT_EQ(Console.Boxes[0].Text, "Error saving project file: " + path + "\r\rContinue without saving your changes?");
+    EXPECT_EQ(Console.Boxes[0].Text,
+              "Error saving project file: " + path + "\r\rContinue without saving your changes?");
     EXPECT_EQ(Console.Boxes[0].HelpContext, 1317);
   }
   EXPECT_EQ(ReadWholeFile(path), damaged);
@@ -307,9 +310,8 @@ TEST_F(ProjectOperations, OpeningADamagedFileTellsWhyAndLeavesNoProject) {
   EXPECT_FALSE(OpenProjectFile(Ctx, State, damaged));
   ASSERT_EQ(Console.Boxes.size(), 1u);
   EXPECT_EQ(Console.Boxes[0].Kind, TMessageKind::Error);
-  EXPECT_EQ(Console.Boxes[0].Text.rfind("Unable to open project file " + damaged +
-                                            "\r\rException (LoadXMLConfig (" + damaged + "): ",
-                                        0),
+  EXPECT_EQ(Console.Boxes[0].Text.rfind(
+                "Unable to open project file " + damaged + "\r\rException (LoadXMLConfig (" + damaged + "): ", 0),
             0u)
       << Console.Boxes[0].Text;
   EXPECT_FALSE(State.HasProject());

@@ -1,7 +1,5 @@
 // The XML key-value store: value texts, reading and writing keys, loading bad files, atomic saves.
 
-#include "project/XMLConfiguration.h"
-
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -12,6 +10,7 @@
 #include <locale>
 
 #include "TempFolder.h"
+#include "project/XMLConfiguration.h"
 
 namespace qvs {
 namespace {
@@ -100,9 +99,12 @@ TEST(XMLValueText, IntegersAreDecimalWithinThirtyTwoBits) {
     const char* Text;
     std::optional<int> Value;
   } cases[] = {
-      {"12", 12},     {" 12 ", 12},          {"-7", -7},           {"+7", 7},
-      {"1.5", {}},    {"0x10", {}},          {"$10", {}},          {"", {}},
-      {"12a", {}},    {"2147483647", 2147483647}, {"2147483648", {}}, {"-2147483648", -2147483647 - 1},
+      {"12", 12},         {" 12 ", 12},
+      {"-7", -7},         {"+7", 7},
+      {"1.5", {}},        {"0x10", {}},
+      {"$10", {}},        {"", {}},
+      {"12a", {}},        {"2147483647", 2147483647},
+      {"2147483648", {}}, {"-2147483648", -2147483647 - 1},
   };
   for (const auto& c : cases) EXPECT_EQ(XMLTextToInteger(c.Text), c.Value) << '"' << c.Text << '"';
 }
@@ -111,11 +113,15 @@ TEST(XMLValueText, CleanTextKeepsEveryCharacterXmlCanHold) {
   EXPECT_EQ(XMLCleanText("Caf\xC3\xA9 M\xC3\xBCller \xE2\x82\xAC \xF0\x9F\x8C\xA1"),
             "Caf\xC3\xA9 M\xC3\xBCller \xE2\x82\xAC \xF0\x9F\x8C\xA1");
   EXPECT_EQ(XMLCleanText("a\tb\r\nc"), "a\tb\r\nc");
-  EXPECT_EQ(XMLCleanText(std::string("a\x01" "b\x1F" "c\0d", 7)), "abcd");
+  EXPECT_EQ(XMLCleanText(std::string("a\x01"
+                                     "b\x1F"
+                                     "c\0d",
+                                     7)),
+            "abcd");
   EXPECT_EQ(XMLCleanText("\xEF\xBF\xBE"), "");  // U+FFFE is not an XML character
   // Bytes that are not UTF-8 are Windows-1252 text.
   EXPECT_EQ(XMLCleanText("Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");
-  EXPECT_EQ(XMLCleanText("\xC0\xAF"), "\xC3\x80\xC2\xAF");       // an overlong form is two bytes
+  EXPECT_EQ(XMLCleanText("\xC0\xAF"), "\xC3\x80\xC2\xAF");                  // an overlong form is two bytes
   EXPECT_EQ(XMLCleanText("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");  // a surrogate is three
 }
 
@@ -354,7 +360,8 @@ TEST_F(XMLConfigurationFile, AMissingFileLoadsNothingWithoutError) {
 
 TEST_F(XMLConfigurationFile, PathsThatAreNotRegularFilesOrTooLargeAreRefused) {
   std::filesystem::create_directory(Temp.Path() / "folder.qvs");
-  const std::string big = Temp.Write("big.qvs", "<QVSProject><Client>" + std::string(2000, 'x') + "</Client></QVSProject>");
+  const std::string big =
+      Temp.Write("big.qvs", "<QVSProject><Client>" + std::string(2000, 'x') + "</Client></QVSProject>");
   std::string error;
   TXMLConfiguration doc("QVSProject");
   EXPECT_FALSE(doc.Load(Temp.File("folder.qvs"), error));
@@ -364,8 +371,7 @@ TEST_F(XMLConfigurationFile, PathsThatAreNotRegularFilesOrTooLargeAreRefused) {
   doc.MaxFileSize = 1000;
   EXPECT_FALSE(doc.Load(big, error));
   const std::string size = std::to_string(std::filesystem::file_size(big));
-  EXPECT_NE(error.find("File too large (" + size + " bytes; at most 1000 bytes are read)"), std::string::npos)
-      << error;
+  EXPECT_NE(error.find("File too large (" + size + " bytes; at most 1000 bytes are read)"), std::string::npos) << error;
   doc.MaxFileSize = TXMLConfiguration::kDefaultMaxFileSize;
   EXPECT_TRUE(doc.Load(big, error)) << error;
   EXPECT_EQ(doc.ReadString("Client", "").size(), 2000u);
@@ -428,7 +434,8 @@ TEST_F(XMLConfigurationFile, SavingWhereNoFileCanBeWrittenReportsWhy) {
 TEST_F(XMLConfigurationFile, SavingIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
   if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not stop the superuser";
   const std::string path = Temp.Write("ro/p.qvs", "<QVSProject><Client>Old</Client></QVSProject>");
-  std::filesystem::permissions(Temp.Path() / "ro", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(Temp.Path() / "ro",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   TXMLConfiguration doc("QVSProject");
   doc.WriteString("Client", "New");
   std::string error;
