@@ -56,7 +56,8 @@ std::string RelativeProjectPath(std::string_view folder, std::string_view path) 
   if (IsDrivePath(path) || path.empty() || path[0] != '/') return std::string(path);
   const std::filesystem::path base(ExpandFileName(folder.empty() ? std::string_view(".") : folder));
   const std::filesystem::path rel = std::filesystem::path(std::string(path)).lexically_normal().lexically_relative(base);
-  if (rel.empty()) return std::string(path);
+  // A "\" in a relative path reads back as a folder delimiter; a name holding one stays absolute.
+  if (rel.empty() || rel.string().find('\\') != std::string::npos) return std::string(path);
   return rel.string();
 }
 

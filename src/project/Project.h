@@ -46,8 +46,8 @@ struct TProjectState {
   THistory ProjectFileHistory{10, /*caseSensitive=*/true};
   // Receives the "project created" event; nullptr writes it to the operator output.
   TEventSink* EventSink = nullptr;
-  // Called after a project was loaded (or failed to load), created or closed, so the front end
-  // refreshes its reference controls, caption and project details.
+  // Called after a project was loaded (or failed to load), created, saved under a new name or
+  // closed, so the front end refreshes its reference controls, caption and project details.
   std::function<void()> OnProjectChanged;
   // Why the last LoadProject, SaveProject or ReloadProject failed.
   std::string LastError;

@@ -501,7 +501,8 @@ std::optional<std::string> TXMLConfiguration::Text(std::string_view key) const {
   if (!node) return std::nullopt;
   std::string text;
   CollectText(node, text);
-  return text;
+  // Text inside the program is valid UTF-8, the same as what a write of it would store.
+  return XMLCleanText(text);
 }
 
 bool TXMLConfiguration::HasKey(std::string_view key) const { return static_cast<bool>(Find(key)); }

@@ -4,7 +4,8 @@
 //
 // Value texts:
 //   text         the text as UTF-8; characters XML cannot hold (control codes other than tab, LF and
-//                CR) are dropped, bytes that are not UTF-8 are taken as Windows-1252
+//                CR) are dropped, bytes that are not UTF-8 are taken as Windows-1252, both when
+//                written and when read
 //   integer      decimal
 //   flag         "1" / "0"; read as an integer, any non-zero value is true
 //   real         "2.50000000000000E+0001": sign when negative, one digit, ".", 14 digits, "E",

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
 
 #include "ProjectFixture.h"
 #include "core/TextForms.h"
@@ -87,13 +87,17 @@ const std::vector<std::string> kProjectKeys = [] {
   return keys;
 }();
 
-// The element names of a saved file's root, read from its text.
+// The element names of a saved file's root (the lines indented by two blanks), read from its text.
 std::vector<std::string> KeysInFile(const std::string& path) {
   const std::string text = ReadWholeFile(path);
-  static const std::regex element("\n  <([A-Za-z]+)[ />]");
   std::vector<std::string> keys;
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), element); it != std::sregex_iterator(); ++it)
-    keys.push_back((*it)[1]);
+  for (std::size_t at = text.find("\n  <"); at != std::string::npos; at = text.find("\n  <", at + 1)) {
+    const std::size_t from = at + 4;
+    if (from >= text.size() || !std::isalpha(static_cast<unsigned char>(text[from]))) continue;
+    std::size_t to = from;
+    while (to < text.size() && std::isalnum(static_cast<unsigned char>(text[to]))) ++to;
+    keys.push_back(text.substr(from, to - from));
+  }
   return keys;
 }
 
@@ -337,7 +341,9 @@ TEST_F(ProjectFile, ARoundTripKeepsEveryKeyAndTheDataFileList) {
   ASSERT_TRUE(SaveProject(loaded, state2, path)) << state2.LastError;
   const std::string second = ReadWholeFile(path);
   for (const auto& key : kProjectKeys)
-    if (key != "LastAccessDate") EXPECT_EQ(ElementTextIn(second, key), ElementTextIn(first, key)) << key;
+    if (key != "LastAccessDate") {
+      EXPECT_EQ(ElementTextIn(second, key), ElementTextIn(first, key)) << key;
+    }
   EXPECT_EQ(ElementTextIn(second, "LastAccessDate"), "4.60000000000000E+0004");
 }
 
@@ -429,6 +435,19 @@ TEST_F(ProjectFile, AProjectSavedIntoAnotherFolderKeepsItsDataFilesReachable) {
   EXPECT_EQ(Ctx.DataFileList.Entry(0).ID, "one");
   EXPECT_EQ(Ctx.Options.TemperatureReference.ASCIIFile, data + "ref.txt");
   EXPECT_EQ(State.ProjectFolder, Temp.Folder() + "archive/2024/03/");
+}
+
+// On this system "\\" is an ordinary character of a file name; relative paths read it as a delimiter.
+TEST_F(ProjectFile, AFileNameHoldingABackslashStaysReachable) {
+  const std::string data = MakeFolder("data");
+  const std::string odd = data + "run\\1.kv";
+  AddDataFile(odd, "odd");
+  Ctx.Options.HumidityReference.CSVFile = data + "ref\\H.csv";
+  const std::string path = MakeFolder("projects") + "Odd.qvs";
+  ASSERT_TRUE(SaveProject(Ctx, State, path));
+  ASSERT_TRUE(LoadProject(Ctx, State, path));
+  EXPECT_NE(Entry(odd), nullptr);
+  EXPECT_EQ(Ctx.Options.HumidityReference.CSVFile, data + "ref\\H.csv");
 }
 
 // As the Windows program wrote them: CR LF line ends, "\" in relative paths, a drive path.

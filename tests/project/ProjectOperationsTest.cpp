@@ -63,7 +63,9 @@ TEST_F(ProjectOperations, ChangedSettingsWithoutAProjectAskWhetherToCreateOne) {
     for (const TAnswer answer : {mrNo, mrCancel, mrNone}) {
       SCOPED_TRACE(std::string(s.Name) + " answered " + std::to_string(answer));
       State.Modified = false;
-      if (s.NewProjectFirst) ASSERT_TRUE(NewProject(Ctx, State));
+      if (s.NewProjectFirst) {
+        ASSERT_TRUE(NewProject(Ctx, State));
+      }
       Console.Boxes.clear();
       State.Modified = true;
       Console.Answers = {answer};
@@ -289,7 +291,9 @@ TEST_F(ProjectOperations, OpeningAskedAboutUnsavedSettingsStopsOnCancel) {
   ASSERT_TRUE(CloseProject(Ctx, State));
   for (const bool newProject : {false, true}) {
     SCOPED_TRACE(newProject ? "New Project" : "no project");
-    if (newProject) ASSERT_TRUE(NewProject(Ctx, State));
+    if (newProject) {
+      ASSERT_TRUE(NewProject(Ctx, State));
+    }
     Ctx.Options.Client = "Typed in";
     State.Modified = true;
     Console.Boxes.clear();
