@@ -437,16 +437,20 @@ TEST_F(ProjectFile, AProjectSavedIntoAnotherFolderKeepsItsDataFilesReachable) {
   EXPECT_EQ(State.ProjectFolder, Temp.Folder() + "archive/2024/03/");
 }
 
-// On this system "\\" is an ordinary character of a file name; relative paths read it as a delimiter.
-TEST_F(ProjectFile, AFileNameHoldingABackslashStaysReachable) {
+// On this system "\" is an ordinary character of a file name and "C:" an ordinary folder name;
+// a relative path would read them as a delimiter and a drive.
+TEST_F(ProjectFile, NamesThatRelativePathsWouldMisreadStayReachable) {
   const std::string data = MakeFolder("data");
   const std::string odd = data + "run\\1.kv";
   AddDataFile(odd, "odd");
   Ctx.Options.HumidityReference.CSVFile = data + "ref\\H.csv";
   const std::string path = MakeFolder("projects") + "Odd.qvs";
+  const std::string driveLike = Temp.Folder() + "projects/C:/L5.kv";  // a folder named "C:"
+  AddDataFile(driveLike);
   ASSERT_TRUE(SaveProject(Ctx, State, path));
   ASSERT_TRUE(LoadProject(Ctx, State, path));
   EXPECT_NE(Entry(odd), nullptr);
+  EXPECT_NE(Entry(driveLike), nullptr);
   EXPECT_EQ(Ctx.Options.HumidityReference.CSVFile, data + "ref\\H.csv");
 }
 
