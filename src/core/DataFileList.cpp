@@ -56,8 +56,11 @@ std::string RelativeProjectPath(std::string_view folder, std::string_view path) 
   if (IsDrivePath(path) || path.empty() || path[0] != '/') return std::string(path);
   const std::filesystem::path base(ExpandFileName(folder.empty() ? std::string_view(".") : folder));
   const std::filesystem::path rel = std::filesystem::path(std::string(path)).lexically_normal().lexically_relative(base);
-  if (rel.empty()) return std::string(path);
-  return rel.string();
+  // A relative path must read back as itself: a "\" in it would read as a folder delimiter and a
+  // first folder named like a drive ("C:") as a drive path, so such paths stay absolute.
+  const std::string relative = rel.string();
+  if (rel.empty() || relative.find('\\') != std::string::npos || IsDrivePath(relative)) return std::string(path);
+  return relative;
 }
 
 int TDataFileList::IndexOf(std::string_view path) const {

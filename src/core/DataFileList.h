@@ -83,7 +83,8 @@ bool IsAbsoluteProjectPath(std::string_view path);
 // A lexically normal full path: relative paths are joined to the folder, "\" read as "/",
 // "." and ".." resolved. Drive paths are returned unchanged apart from trailing blanks.
 std::string ExpandProjectPath(std::string_view folder, std::string_view path);
-// The path relative to the folder ("/"-separated); a drive path stays absolute.
+// The path relative to the folder ("/"-separated). A drive path stays absolute, and so does a path
+// whose relative form would not read back as itself (a name holding "\", a first folder "C:").
 std::string RelativeProjectPath(std::string_view folder, std::string_view path);
 // The absolute, lexically normal form of a path against the current folder.
 std::string ExpandFileName(std::string_view path);
