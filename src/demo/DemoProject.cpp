@@ -63,7 +63,7 @@ sim::TLoggerDescription Describe(const TPlacement& p, int index) {
   d.Humidity.NoiseStdDev = 0.15;
   d.Humidity.NoiseSeed = 200 + index;
   d.Humidity.Extra = [](double hours) { return 0.8 * ChamberCycle(hours); };
-  d.ManufactureDate = EncodeDate(2025, 6, 1) + index;
+  d.ManufactureDate = EncodeDate(2026, 3, 2) + index;
   d.RecalPeriodDays = 365;
   d.GraceDays = 30;
   d.OwnerName = "QA LAB";
@@ -112,6 +112,10 @@ TDemoResult WriteDemoProject(const std::string& folderText) {
     if (std::string(p.File) == "shelf-2-drifting.kv") {
       d.Temperature.DriftPerDay = 0.6;
       d.Humidity.DriftPerDay = 1.5;
+    }
+    if (std::string(p.File) == "shelf-3-offset.kv") {
+      // Due for recalibration: its year ends a fortnight after the test.
+      d.ManufactureDate = kFirstSample + 14 - 365;
     }
     if (std::string(p.File) == "centre.kv") {
       // A logger whose factory calibration points correct a small sensor error.

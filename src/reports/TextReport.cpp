@@ -41,9 +41,14 @@ class TReportText {
   void Blank() {
     if (!Text.empty() && Text.compare(Text.size() - 2, 2, "\n\n") != 0) Text += "\n";
   }
+  // The value's further lines are indented under its first.
   void LabelValue(const std::string& label, const std::string& value) {
-    Line(value.empty() ? label : Pad(label, 32, TCellAlignment::Left) + value);
+    if (value.empty()) return Line(label);
+    std::string text = Pad(label, kLabelWidth, TCellAlignment::Left);
+    for (char c : value) text += c == '\n' ? "\n" + std::string(kLabelWidth, ' ') : std::string(1, c);
+    Line(text);
   }
+  static constexpr std::size_t kLabelWidth = 32;
   void Heading(const std::string& s) {
     Blank();
     Line(s);
