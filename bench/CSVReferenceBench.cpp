@@ -9,25 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "core/OperatorConsole.h"
+#include "core/SilentConsole.h"
 #include "core/QVSContext.h"
 #include "reference/CSVDatafile.h"
 #include "reference/ReferenceSimulator.h"
 
 namespace qvs {
 namespace {
-
-class TSilentConsole : public TOperatorConsole {
- public:
-  void AddOutputLine(const std::string&) override {}
-  void ClearOutput() override {}
-  void SetStatusPanel(int, const std::string&) override {}
-  TAnswer ShowMessageBox(TMessageKind, const std::string&, int) override { return mrNone; }
-  void ProcessMessages() override {}
-  void ShowTab(TTabSheet) override {}
-  std::optional<std::string> ChooseFileToSave(const TFileDialogRequest&) override { return {}; }
-  std::optional<std::string> ChooseFileToOpen(const TFileDialogRequest&) override { return {}; }
-};
 
 // The file lives as long as the process and is removed at exit.
 class TBenchFile {

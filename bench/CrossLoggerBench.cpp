@@ -6,24 +6,12 @@
 #include <memory>
 #include <random>
 
-#include "core/OperatorConsole.h"
+#include "core/SilentConsole.h"
 #include "core/QVSContext.h"
 #include "core/Statistics.h"
 
 namespace qvs {
 namespace {
-
-class TSilentConsole : public TOperatorConsole {
- public:
-  void AddOutputLine(const std::string&) override {}
-  void ClearOutput() override {}
-  void SetStatusPanel(int, const std::string&) override {}
-  TAnswer ShowMessageBox(TMessageKind, const std::string&, int) override { return mrNone; }
-  void ProcessMessages() override {}
-  void ShowTab(TTabSheet) override {}
-  std::optional<std::string> ChooseFileToSave(const TFileDialogRequest&) override { return {}; }
-  std::optional<std::string> ChooseFileToOpen(const TFileDialogRequest&) override { return {}; }
-};
 
 void FillProject(TQVSContext& ctx, int loggers, int samples) {
   std::mt19937 rng(42);

@@ -7,24 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "core/OperatorConsole.h"
+#include "core/SilentConsole.h"
 #include "core/QVSContext.h"
 #include "project/Project.h"
 
 namespace qvs {
 namespace {
-
-class TSilentConsole : public TOperatorConsole {
- public:
-  void AddOutputLine(const std::string&) override {}
-  void ClearOutput() override {}
-  void SetStatusPanel(int, const std::string&) override {}
-  TAnswer ShowMessageBox(TMessageKind, const std::string&, int) override { return mrNone; }
-  void ProcessMessages() override {}
-  void ShowTab(TTabSheet) override {}
-  std::optional<std::string> ChooseFileToSave(const TFileDialogRequest&) override { return {}; }
-  std::optional<std::string> ChooseFileToOpen(const TFileDialogRequest&) override { return {}; }
-};
 
 // A folder for the benchmark's project file, removed afterwards.
 struct TBenchFolder {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "core/OperatorConsole.h"
+#include "core/SilentConsole.h"
 #include "core/QVSContext.h"
 #include "datafiles/LoggerSimulator.h"
 #include "project/Project.h"
@@ -22,18 +22,6 @@ constexpr int kSamples = 1440;  // one day at one-minute intervals
 constexpr double kDoorOpensHours = 5.0, kDoorOpenHours = 0.5;
 
 double ChamberCycle(double hours) { return std::sin(2 * M_PI * (hours / 24.0) / kCycleDays); }
-
-class TQuietConsole : public TOperatorConsole {
- public:
-  void AddOutputLine(const std::string&) override {}
-  void ClearOutput() override {}
-  void SetStatusPanel(int, const std::string&) override {}
-  TAnswer ShowMessageBox(TMessageKind, const std::string&, int) override { return mrNone; }
-  void ProcessMessages() override {}
-  void ShowTab(TTabSheet) override {}
-  std::optional<std::string> ChooseFileToSave(const TFileDialogRequest&) override { return {}; }
-  std::optional<std::string> ChooseFileToOpen(const TFileDialogRequest&) override { return {}; }
-};
 
 struct TPlacement {
   const char* File;
@@ -96,7 +84,7 @@ TDemoResult WriteDemoProject(const std::string& folderText) {
       {"spare-disabled.kv", "Spare (not placed)", 8, 310012, -5.0, -20.0, false},
   };
 
-  TQuietConsole console;
+  TSilentConsole console;
   TQVSContext ctx(console);
   TProjectState state;
   const std::string projectFile = (folder / "Chamber validation.qvs").string();
