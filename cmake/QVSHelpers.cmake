@@ -1,7 +1,8 @@
 # Shared build settings: warnings, sanitizers and the one helper that declares every test.
 
 add_library(qvs_warnings INTERFACE)
-target_compile_options(qvs_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local -Wno-missing-field-initializers)
+target_compile_options(qvs_warnings INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers
+                                           $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
 
 add_library(qvs_sanitize INTERFACE)
 if(QVS_SANITIZE)

@@ -268,15 +268,13 @@ void ReportOptionError(TQVSContext& ctx, const std::string& message, TTabSheet t
 }
 
 bool PollHalt(TQVSContext& ctx) {
-  bool halt = false;
-  if (ctx.HaltRequested.exchange(false)) {
-    ctx.Console.WriteError("Aborted.");
-    ctx.Console.SetStatus("Aborted");
-    ctx.Halted = true;
-    halt = true;
-  }
+  // Pending input first, so a Halt pressed while the last step worked is honoured now.
   ctx.Console.ProcessMessages();
-  return halt;
+  if (!ctx.HaltRequested.exchange(false)) return false;
+  ctx.Console.WriteError("Aborted.");
+  ctx.Console.SetStatus("Aborted");
+  ctx.Halted = true;
+  return true;
 }
 
 void RunAdvisories(TQVSContext& ctx) {

@@ -82,7 +82,15 @@ class TSampleRecord : public TSampleList {
   TDateTime LastSampleTime() const { return TimeOfSample(Count() - 1); }
   // Nearest sample index of t, ties to even; 0 without a time index or outside the 32-bit range.
   // Not clamped to the series: callers clamp.
-  std::int32_t IndexOfTime(TDateTime t) const;
+  std::int32_t IndexOfTime(TDateTime t) const {
+    if (!(SamplePeriod > 0)) return 0;
+    const double q = (t - StartTime) / SamplePeriod;
+    if (!(q > -2147483648.5 && q < 2147483647.5)) return 0;  // outside the 32-bit range, or not a number
+    // Adding and taking away 1.5 * 2^52 rounds to the nearest integer, ties to even, in the
+    // default rounding mode, without a library call on the hot path of the cross-logger build.
+    constexpr double kRound = 6755399441055744.0;
+    return static_cast<std::int32_t>((q + kRound) - kRound);
+  }
 };
 
 }  // namespace qvs

@@ -1,6 +1,7 @@
 #include "core/Statistics.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -107,10 +108,29 @@ void RunExtents(TQVSContext& ctx, const TQuantity& q, bool periodsOnly) {
   x.PeriodDifference = x.LongestPeriod - x.ShortestPeriod;
 }
 
+// IndexOfTime for a run of times, written without branches so that the compiler can keep several
+// divisions in flight; it gives exactly IndexOfTime's results.
+void NearestIndexes(const TSampleRecord& s, const double* times, std::size_t count, std::int32_t* out) {
+  if (!(s.SamplePeriod > 0)) {
+    std::fill_n(out, count, 0);
+    return;
+  }
+  const double start = s.StartTime, period = s.SamplePeriod;
+  constexpr double kRound = 6755399441055744.0;  // as in TSampleRecord::IndexOfTime
+  for (std::size_t k = 0; k < count; ++k) {
+    const double q = (times[k] - start) / period;
+    const bool inside = q > -2147483648.5 && q < 2147483647.5;
+    const double r = inside ? (q + kRound) - kRound : 0.0;
+    out[k] = static_cast<std::int32_t>(r);
+  }
+}
+
 // Per time step of the interval every logger covers: mean, range, variance and standard deviation
-// of the loggers' samples nearest that time. Only the four stored results are computed. The work
-// runs logger by logger over all steps (each series is read in order), which gives the same sums
-// in the same order as gathering the loggers step by step.
+// of the loggers' samples nearest that time. Only the four stored results are computed, in one
+// pass: the mean is the plain sum over the loggers in list order divided by their number; the
+// squared deviations are summed about the step's first sample (a shift inside the data keeps the
+// one-pass sum as exact as a second pass about the mean, far beyond single precision). Steps are
+// taken in blocks whose sums stay in the cache while every logger is visited in turn.
 void CrossLoggerSeries(TQVSContext& ctx, const TQuantity& q) {
   TQuantityResults& r = q.Results(ctx);
   const double period = r.Extents.ShortestPeriod;
@@ -124,57 +144,71 @@ void CrossLoggerSeries(TQVSContext& ctx, const TQuantity& q) {
                          {q.Name()}));
     return;
   }
-  // The step is added to the running time, so the times are those of repeated addition.
+  // The step is added to the running time, not recomputed from the step number.
   std::vector<double> times;
   for (double t = start; t < end; t += period) times.push_back(t);
   const std::size_t steps = times.size();
   if (steps == 0) return;
 
-  std::vector<double> total(steps, 0.0), minimum(steps, 0.0), maximum(steps, 0.0), ss(steps, 0.0);
-  std::vector<std::int32_t> count(steps, 0);
   std::vector<const TSampleRecord*> used;
   for (int i = 0; i < ctx.DataFileList.Count(); ++i)
     if (q.Uses(ctx.DataFileList.Entry(i))) used.push_back(&q.Series(ctx.DataFileList.Entry(i)));
 
-  std::vector<std::int32_t> index(steps);
-  for (const TSampleRecord* s : used) {
-    const std::int32_t n = s->Count();
-    const float* v = s->Values.data();
-    for (std::size_t k = 0; k < steps; ++k) index[k] = s->IndexOfTime(times[k]);
-    for (std::size_t k = 0; k < steps; ++k) {
-      const std::int32_t j = index[k];
-      if (j < 0 || j >= n) continue;
-      const double x = v[j];
-      if (count[k] == 0) {
-        minimum[k] = maximum[k] = x;
-      } else {
-        minimum[k] = std::min(minimum[k], x);
-        maximum[k] = std::max(maximum[k], x);
-      }
-      total[k] += x;
-      ++count[k];
-    }
-  }
-  std::vector<double> mean(steps, 0.0);
-  for (std::size_t k = 0; k < steps; ++k) mean[k] = count[k] > 0 ? total[k] / count[k] : 0.0;
-  for (const TSampleRecord* s : used) {
-    const std::int32_t n = s->Count();
-    const float* v = s->Values.data();
-    for (std::size_t k = 0; k < steps; ++k) {
-      const std::int32_t j = s->IndexOfTime(times[k]);
-      if (j < 0 || j >= n) continue;
-      const double d = v[j] - mean[k];
-      ss[k] += d * d;
-    }
-  }
+  constexpr std::size_t kBlock = 1024;
+  std::vector<double> total(kBlock), minimum(kBlock), maximum(kBlock), shift(kBlock), sum(kBlock), squares(kBlock);
+  std::vector<std::int32_t> count(kBlock), index(kBlock);
   for (TWindowedSeries* w : {&r.VarianceSeries, &r.SDSeries, &r.SpreadSeries, &r.MeanSeries})
     w->Series.Reserve(static_cast<int>(steps));
-  for (std::size_t k = 0; k < steps; ++k) {
-    const double variance = count[k] > 1 ? ss[k] / (count[k] - 1) : 0.0;
-    r.VarianceSeries.Series.Add(variance);
-    r.SDSeries.Series.Add(std::sqrt(variance));
-    r.SpreadSeries.Series.Add(maximum[k] - minimum[k]);
-    r.MeanSeries.Series.Add(mean[k]);
+  for (std::size_t k0 = 0; k0 < steps; k0 += kBlock) {
+    const std::size_t m = std::min(kBlock, steps - k0);
+    const double* t = times.data() + k0;
+    std::fill_n(total.begin(), m, 0.0);
+    std::fill_n(sum.begin(), m, 0.0);
+    std::fill_n(squares.begin(), m, 0.0);
+    std::fill_n(count.begin(), m, 0);
+    std::fill_n(minimum.begin(), m, HUGE_VAL);
+    std::fill_n(maximum.begin(), m, -HUGE_VAL);
+    // The shift of a step: the first logger's sample there (every logger covers the interval, so
+    // the first one almost always has it; a step it misses takes the next logger's).
+    std::vector<bool> shifted(m, false);
+    std::size_t missing = m;
+    for (const TSampleRecord* s : used) {
+      if (missing == 0) break;
+      for (std::size_t k = 0; k < m; ++k) {
+        if (shifted[k]) continue;
+        const std::int32_t j = s->IndexOfTime(t[k]);
+        if (j < 0 || j >= s->Count()) continue;
+        shift[k] = s->Values[static_cast<std::size_t>(j)];
+        shifted[k] = true;
+        --missing;
+      }
+    }
+    for (const TSampleRecord* s : used) {
+      const std::int32_t n = s->Count();
+      const float* v = s->Values.data();
+      NearestIndexes(*s, t, m, index.data());
+      for (std::size_t k = 0; k < m; ++k) {
+        const std::int32_t j = index[k];
+        if (j < 0 || j >= n) continue;
+        const double x = v[j];
+        const double d = x - shift[k];
+        total[k] += x;
+        sum[k] += d;
+        squares[k] += d * d;
+        minimum[k] = std::min(minimum[k], x);
+        maximum[k] = std::max(maximum[k], x);
+        ++count[k];
+      }
+    }
+    for (std::size_t k = 0; k < m; ++k) {
+      const std::int32_t c = count[k];
+      double variance = 0;
+      if (c > 1) variance = std::max(0.0, (squares[k] - sum[k] * sum[k] / c) / (c - 1));
+      r.VarianceSeries.Series.Add(variance);
+      r.SDSeries.Series.Add(std::sqrt(variance));
+      r.SpreadSeries.Series.Add(c > 0 ? maximum[k] - minimum[k] : 0.0);
+      r.MeanSeries.Series.Add(c > 0 ? total[k] / c : 0.0);
+    }
   }
 }
 
@@ -268,7 +302,10 @@ void ErrorSeries(TQVSContext& ctx, const TQuantity& q) {
   const TDateTime end = std::min(m.LastSampleTime(), ref.LastSampleTime());
   ClearSeries(err, start, m.SamplePeriod);
   if (m.Count() > 0 && ref.Count() > 0 && err.SamplePeriod > 0) {
-    for (TDateTime t = start; t <= end; t += err.SamplePeriod) {
+    // The running time gathers rounding errors; a step within a millionth of a period of the end
+    // is the end, so the last common sample is not lost to them.
+    const TDateTime last = end + err.SamplePeriod * 1e-6;
+    for (TDateTime t = start; t <= last; t += err.SamplePeriod) {
       const std::int32_t i = m.IndexOfTime(t), j = ref.IndexOfTime(t);
       // Rounding at the ends of the common interval may step one sample outside a series.
       if (i < 0 || i >= m.Count() || j < 0 || j >= ref.Count()) continue;

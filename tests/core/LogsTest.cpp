@@ -91,7 +91,7 @@ TEST(DebugLogFrame, SavesLoadsAndReportsFailures) {
   EXPECT_FALSE(pane.SaveToFile(dir.File("no/such/folder/x.log"), error));
   EXPECT_EQ(error.rfind("Error saving memo to file: ", 0), 0u);
 
-  EXPECT_EQ(pane.SuggestedFileName("/home/u/Documents"), "/home/u/Documents/Output 11 Dec 2026 09-05-077.log");
+  EXPECT_EQ(pane.SuggestedFileName("/home/u/Documents"), "/home/u/Documents/Output 11 Dec 2026 09-05-07.log");
 }
 
 TEST(DebugLogFrame, ToolHints) {
@@ -156,7 +156,7 @@ TEST(DebugChannel, LinesCarryTagTimeStampAndNameColumn) {
   TDebugChannel channel("QVS", [&](const std::string& l) { lines.push_back(l); }, [&] { return now; });
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0],
-            "QVS: 2025-12-11 09:05:07.123456789   0.000000000 ODSINIT:         ODS enabled.  Tag: \"QVS\", "
+            "QVS: 2025-12-11 09:05:07.123456789   0.000000000 ODSINIT:          ODS enabled.  Tag: \"QVS\", "
             "Datestamp: True, HiRes: True, UseUDP: False");
   now += 1500000000;  // 1.5 s later
   channel.Send("", "plain");
