@@ -47,8 +47,9 @@ class TXMLConfiguration {
 
   // Loads the file into the document and remembers its path. A file that does not exist is not an
   // error: the document stays as it is and Loaded() stays false. A path that is not a readable
-  // regular file, a file above MaxFileSize, or text that is not well-formed XML gives false with
-  // errorText "Exception (LoadXMLConfig (<path>): <reason>" and leaves the document unchanged.
+  // regular file, a file above MaxFileSize, text that is not well-formed XML or elements nested more
+  // than 64 deep give false with errorText "Exception (LoadXMLConfig (<path>): <reason>" and leave
+  // the document unchanged.
   // Whatever the root element is called, its children are the keys.
   bool Load(const std::string& path, std::string& errorText);
   // The same from bytes in memory (errorText then names "<memory>").

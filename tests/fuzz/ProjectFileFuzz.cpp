@@ -33,16 +33,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<int> widths(8, 0);
   doc.ReadColumnWidths("FileListGridColWidths", widths);
 
-  // What was read, written back, must read and write again to the very same text: writing drops
-  // only what XML cannot hold, and everything written reads back as written.
+  // Writing what was read and reading it back may normalise once (characters XML cannot hold,
+  // paths that name one file in two spellings); from then on a save must write what it read.
   WriteProjectOptions(doc, projectPath, options, files);
-  const std::string first = doc.SaveToText();
-  TXMLProject again;
-  if (!again.LoadFromBytes(first, error)) std::abort();
-  TProjectOptions reread;
-  TDataFileList rereadFiles;
-  ReadProjectOptions(again, projectPath, now, reread, rereadFiles);
-  WriteProjectOptions(again, projectPath, reread, rereadFiles);
-  if (again.SaveToText() != first) std::abort();
+  std::string previous = doc.SaveToText();
+  for (int cycle = 0; cycle < 2; ++cycle) {
+    TXMLProject again;
+    if (!again.LoadFromBytes(previous, error)) std::abort();
+    TProjectOptions reread;
+    TDataFileList rereadFiles;
+    ReadProjectOptions(again, projectPath, now, reread, rereadFiles);
+    WriteProjectOptions(again, projectPath, reread, rereadFiles);
+    std::string text = again.SaveToText();
+    if (cycle == 1 && text != previous) std::abort();
+    previous = std::move(text);
+  }
   return 0;
 }
