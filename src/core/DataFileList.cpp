@@ -64,9 +64,11 @@ std::string RelativeProjectPath(std::string_view folder, std::string_view path) 
 }
 
 int TDataFileList::IndexOf(std::string_view path) const {
-  for (int i = 0; i < Count(); ++i)
-    if (Lines[static_cast<std::size_t>(i)].first == path) return i;
-  return -1;
+  // The lines are kept in PathLess order, so the exact path is found by halving.
+  const std::string key(path);
+  const auto pos = std::lower_bound(Lines.begin(), Lines.end(), key,
+                                    [](const auto& line, const std::string& p) { return PathLess(line.first, p); });
+  return pos != Lines.end() && pos->first == key ? static_cast<int>(pos - Lines.begin()) : -1;
 }
 
 bool TDataFileList::AddEntry(const std::string& path, std::unique_ptr<TQVSDataSet> entry) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/Utf8.h"
+
 namespace qvs {
 
 // The encoding chosen from a file's first bytes.
@@ -40,18 +42,6 @@ class TInstrumentTextDecoder {
 
 // The whole of a file's bytes as UTF-8 (valid UTF-8 without a mark is moved, not copied).
 std::string DecodeInstrumentText(std::string bytes, TInstrumentTextEncoding* encoding = nullptr);
-
-// The code point at text[i], advancing i past it; U+FFFD and one byte for a byte that does not
-// start a valid UTF-8 sequence.
-std::uint32_t NextCodePoint(std::string_view text, std::size_t& i);
-// Appends the UTF-8 form of a code point (U+FFFD for values that are not scalar values).
-void AppendUTF8(std::string& out, std::uint32_t codePoint);
-// The UTF-8 text of a Windows-1252 byte.
-void AppendWindows1252(std::string& out, unsigned char byte);
-// Windows-1252 bytes of a UTF-8 text; characters it cannot hold become "?".
-std::string UTF8ToWindows1252(std::string_view text);
-// UTF-16LE bytes (no mark) of a UTF-8 text.
-std::string UTF8ToUTF16LE(std::string_view text);
 
 // Reads a text file line by line without holding more than the current line and one chunk.
 class TInstrumentTextReader {
