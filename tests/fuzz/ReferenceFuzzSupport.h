@@ -1,6 +1,6 @@
 #pragma once
-// What the reference readers' fuzz targets share: a console that shows nothing and a temporary
-// file the input is written to (the readers take paths).
+// What the reference readers' fuzz targets share: a temporary file the input is written to (the
+// readers take paths).
 
 #include <unistd.h>
 
@@ -10,21 +10,11 @@
 #include <optional>
 #include <string>
 
-#include "core/OperatorConsole.h"
+#include "core/SilentConsole.h"
 
 namespace qvs::fuzz {
 
-class TSilentConsole : public TOperatorConsole {
- public:
-  void AddOutputLine(const std::string&) override {}
-  void ClearOutput() override {}
-  void SetStatusPanel(int, const std::string&) override {}
-  TAnswer ShowMessageBox(TMessageKind, const std::string&, int) override { return mrNone; }
-  void ProcessMessages() override {}
-  void ShowTab(TTabSheet) override {}
-  std::optional<std::string> ChooseFileToSave(const TFileDialogRequest&) override { return {}; }
-  std::optional<std::string> ChooseFileToOpen(const TFileDialogRequest&) override { return {}; }
-};
+using qvs::TSilentConsole;
 
 // A file in the temporary folder, created once per process and rewritten for every input.
 inline const std::string& InputPath() {
