@@ -157,6 +157,7 @@ void CrossLoggerSeries(TQVSContext& ctx, const TQuantity& q) {
   constexpr std::size_t kBlock = 1024;
   std::vector<double> total(kBlock), minimum(kBlock), maximum(kBlock), shift(kBlock), sum(kBlock), squares(kBlock);
   std::vector<std::int32_t> count(kBlock), index(kBlock);
+  std::vector<bool> shifted(kBlock);
   for (TWindowedSeries* w : {&r.VarianceSeries, &r.SDSeries, &r.SpreadSeries, &r.MeanSeries})
     w->Series.Reserve(static_cast<int>(steps));
   for (std::size_t k0 = 0; k0 < steps; k0 += kBlock) {
@@ -170,7 +171,7 @@ void CrossLoggerSeries(TQVSContext& ctx, const TQuantity& q) {
     std::fill_n(maximum.begin(), m, -HUGE_VAL);
     // The shift of a step: the first logger's sample there (every logger covers the interval, so
     // the first one almost always has it; a step it misses takes the next logger's).
-    std::vector<bool> shifted(m, false);
+    shifted.assign(m, false);
     std::size_t missing = m;
     for (const TSampleRecord* s : used) {
       if (missing == 0) break;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/QVSContext.h"
+#include "reports/ResultsTables.h"
 
 namespace qvs {
 
@@ -20,6 +21,6 @@ struct TTextReportInfo {
 std::string TextSummaryReport(TQVSContext& ctx, const TTextReportInfo& info);
 
 // A table laid out in fixed-width columns, two blanks between them.
-std::string TextTable(const struct TResultsTable& table);
+std::string TextTable(const TResultsTable& table);
 
 }  // namespace qvs
