@@ -7,21 +7,18 @@
 namespace qvs {
 namespace {
 
-// One step of the chain; returns the next state.
-std::uint8_t Advance(TQVSContext& ctx, const std::string& path, TQVSDataSet& entry) {
+// One step of the chain; returns the next state. The file's status is read once, by the first
+// step, and kept for the second.
+std::uint8_t Advance(TQVSContext& ctx, const std::string& path, TQVSDataSet& entry, struct stat& st) {
   switch (entry.FileStatus) {
-    case fsNew: {
-      struct stat st {};
+    case fsNew:
       return ::stat(path.c_str(), &st) == 0 ? fsExists : fsNotFound;
-    }
-    case fsExists: {
-      struct stat st {};
-      if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return fsUnreadable;
+    case fsExists:
+      if (!S_ISREG(st.st_mode)) return fsUnreadable;
       entry.FileSize = static_cast<std::int64_t>(st.st_size);
       entry.FileDate = UniversalToLocal(UnixToDateTime(static_cast<double>(st.st_mtim.tv_sec) +
                                                        static_cast<double>(st.st_mtim.tv_nsec) / 1e9));
       return fsSized;
-    }
     case fsSized:
       return ctx.Services && ctx.Services->IsDataFile(path) ? fsRecognised : fsUnrecognised;
     case fsRecognised:
@@ -39,8 +36,9 @@ int RefreshDataFileStatus(TQVSContext& ctx) {
   for (int i = 0; i < ctx.DataFileList.Count(); ++i) {
     TQVSDataSet& entry = ctx.DataFileList.Entry(i);
     const std::uint8_t before = entry.FileStatus;
+    struct stat st {};
     while (entry.FileStatus < fsLoaded) {
-      const std::uint8_t next = Advance(ctx, ctx.DataFileList.Path(i), entry);
+      const std::uint8_t next = Advance(ctx, ctx.DataFileList.Path(i), entry, st);
       entry.FileStatus = next;
       if (next == fsLoaded) {
         RebuildSeries(entry);

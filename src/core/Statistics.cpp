@@ -72,16 +72,8 @@ void ClearSeries(TSampleRecord& s, TDateTime start, double period) {
   s.SamplePeriod = period;
 }
 
-void RunExtents(TQVSContext& ctx, const TQuantity& q, bool periodsOnly) {
-  TQuantityExtents& x = q.Results(ctx).Extents;
-  const TQuantityExtents before = x;
-  x = TQuantityExtents{};
-  if (periodsOnly) {
-    x.EarliestStart = before.EarliestStart;
-    x.LatestStart = before.LatestStart;
-    x.EarliestEnd = before.EarliestEnd;
-    x.LatestEnd = before.LatestEnd;
-  }
+TQuantityExtents RunExtents(TQVSContext& ctx, const TQuantity& q) {
+  TQuantityExtents x;
   bool any = false;
   for (int i = 0; i < ctx.DataFileList.Count(); ++i) {
     TQVSDataSet& e = ctx.DataFileList.Entry(i);
@@ -90,22 +82,20 @@ void RunExtents(TQVSContext& ctx, const TQuantity& q, bool periodsOnly) {
     const double start = s.StartTime, end = s.LastSampleTime(), period = s.SamplePeriod;
     if (!any) {
       x.ShortestPeriod = x.LongestPeriod = period;
-      if (!periodsOnly) {
-        x.EarliestStart = x.LatestStart = start;
-        x.EarliestEnd = x.LatestEnd = end;
-      }
+      x.EarliestStart = x.LatestStart = start;
+      x.EarliestEnd = x.LatestEnd = end;
       any = true;
       continue;
     }
     x.ShortestPeriod = std::min(x.ShortestPeriod, period);
     x.LongestPeriod = std::max(x.LongestPeriod, period);
-    if (periodsOnly) continue;
     if (start < x.EarliestStart) x.EarliestStart = start;
     if (start > x.LatestStart) x.LatestStart = start;
     if (end < x.EarliestEnd) x.EarliestEnd = end;
     if (end > x.LatestEnd) x.LatestEnd = end;
   }
   x.PeriodDifference = x.LongestPeriod - x.ShortestPeriod;
+  return x;
 }
 
 // IndexOfTime for a run of times, written without branches so that the compiler can keep several
@@ -401,13 +391,17 @@ void RebuildSeries(TQVSDataSet& entry) {
 }
 
 void ComputeRunExtents(TQVSContext& ctx) {
-  RunExtents(ctx, kTemperature, false);
-  RunExtents(ctx, kHumidity, false);
+  for (const TQuantity& q : {kTemperature, kHumidity}) q.Results(ctx).Extents = RunExtents(ctx, q);
 }
 
 void ComputeSamplePeriods(TQVSContext& ctx) {
-  RunExtents(ctx, kTemperature, true);
-  RunExtents(ctx, kHumidity, true);
+  for (const TQuantity& q : {kTemperature, kHumidity}) {
+    const TQuantityExtents fresh = RunExtents(ctx, q);
+    TQuantityExtents& x = q.Results(ctx).Extents;
+    x.ShortestPeriod = fresh.ShortestPeriod;
+    x.LongestPeriod = fresh.LongestPeriod;
+    x.PeriodDifference = fresh.PeriodDifference;
+  }
 }
 
 void BuildCrossLoggerSeries(TQVSContext& ctx) {

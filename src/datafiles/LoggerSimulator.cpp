@@ -243,26 +243,22 @@ TSimulatedFile BuildLegacyFile(const TLoggerDescription& d) {
   PutNegated(a + 48, d.TotalSamples ? *d.TotalSamples : static_cast<std::uint32_t>(logs ? d.SampleCount : 0));
   PutNegated(a + 62, d.StartOnDateTime ? (first - activation) / 2 : 0);
   std::int32_t check = 0;
-  for (std::size_t i = 0; i < 3; ++i) {
-    std::int16_t v = -32768, c = 0;
-    if (i < d.TemperaturePoints.size()) {
-      v = Hundredths(d.TemperaturePoints[i].Value);
-      c = Hundredths(d.TemperaturePoints[i].Correction);
+  // Unused slots hold the value -32768 with no correction; valid points count in the check word.
+  const auto putPoints = [&](const std::vector<TCalibrationPoint>& points, std::size_t slots, std::size_t offset,
+                             bool (*valid)(std::int16_t, std::int16_t)) {
+    for (std::size_t i = 0; i < slots; ++i) {
+      std::int16_t v = -32768, c = 0;
+      if (i < points.size()) {
+        v = Hundredths(points[i].Value);
+        c = Hundredths(points[i].Correction);
+      }
+      Put16(a + offset + 4 * i, static_cast<std::uint16_t>(v));
+      Put16(a + offset + 2 + 4 * i, static_cast<std::uint16_t>(c));
+      if (valid(v, c)) check += v + c;
     }
-    Put16(a + 66 + 4 * i, static_cast<std::uint16_t>(v));
-    Put16(a + 68 + 4 * i, static_cast<std::uint16_t>(c));
-    if (ValidTemperaturePoint(v, c)) check += v + c;
-  }
-  for (std::size_t i = 0; i < 2; ++i) {
-    std::int16_t v = -32768, c = 0;
-    if (i < d.HumidityPoints.size()) {
-      v = Hundredths(d.HumidityPoints[i].Value);
-      c = Hundredths(d.HumidityPoints[i].Correction);
-    }
-    Put16(a + 78 + 4 * i, static_cast<std::uint16_t>(v));
-    Put16(a + 80 + 4 * i, static_cast<std::uint16_t>(c));
-    if (ValidHumidityPoint(v, c)) check += v + c;
-  }
+  };
+  putPoints(d.TemperaturePoints, 3, 66, ValidTemperaturePoint);
+  putPoints(d.HumidityPoints, 2, 78, ValidHumidityPoint);
   const std::int16_t lower1 = Hundredths(d.Channel1LowerLimit), upper1 = Hundredths(d.Channel1UpperLimit);
   Put16(a + 90, static_cast<std::uint16_t>(lower1));
   Put16(a + 92, static_cast<std::uint16_t>(upper1));
